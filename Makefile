@@ -1,0 +1,37 @@
+# Thin front over the CMake presets. `make test` and `make run` install what
+# a fresh Debian 12 machine lacks first (tools/setup.sh is idempotent).
+.PHONY: setup build build-linux build-windows build-windows64 test test-linux test-windows test-windows64 run clean
+
+setup:
+	@bash tools/setup.sh
+
+build-linux: setup
+	@cmake --preset linux >/dev/null
+	@cmake --build --preset linux
+
+build-windows: setup
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+build-windows64: setup
+	@cmake --preset windows64 >/dev/null
+	@cmake --build --preset windows64
+
+build: build-linux build-windows build-windows64
+
+test-linux: build-linux
+	@ctest --preset linux
+
+test-windows: build-windows
+	@ctest --preset windows
+
+test-windows64: build-windows64
+	@ctest --preset windows64
+
+test: test-linux test-windows test-windows64
+
+run: build-linux
+	@bash tools/run.sh
+
+clean:
+	rm -rf build

@@ -1,0 +1,77 @@
+#include "app/entry.h"
+
+#include "app/monitor_state.h"
+#include "app/windowed.h"
+#include "log/log_session.h"
+#include "os/os.h"
+#include "probe/process_table.h"
+
+std::string lowerAscii(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::string withTxtSuffix(const std::string& name) {
+    if (name.empty()) return name;
+    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".txt") == 0) return name;
+    return name + ".txt";
+}
+
+std::string pidText(std::int32_t pid) {
+    std::string digits = std::to_string(pid);
+    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+    return digits;
+}
+
+std::string nameStem(const std::string& name) {
+    if (name.size() <= 4) return std::string();
+    return lowerAscii(name.substr(0, name.size() - 4));
+}
+
+void selectMarkedRows() {
+    MonitorState& s = monitorState;
+    resizeRowArrays(s.processCount);
+    for (std::int32_t i = 1; i <= s.processCount; ++i) {
+        const ProcessEntry& row = processTable[static_cast<std::size_t>(i)];
+        const std::string pid = pidText(row.pid);
+        const std::string stem = nameStem(row.name);
+        const bool byPid = s.markSpec.find(pid) != std::string::npos;
+        const bool byName = !stem.empty() && s.markSpec.find(stem) != std::string::npos;
+        if (byPid || byName) markedPid[static_cast<std::size_t>(i)] = row.pid;
+    }
+}
+
+void startUp(const std::vector<std::string>& args) {
+    auto arg = [&](std::size_t position) {
+        return position < args.size() ? args[position] : std::string();
+    };
+    os::initCommonControls();
+
+    MonitorState& s = monitorState;
+    s.markSpec = lowerAscii(arg(1));
+    s.durationArg = arg(2);
+    s.intervalArg = arg(3);
+    s.logFileName = withTxtSuffix(arg(4));
+    s.firstRow = 1;
+    s.lastRow = VISIBLE_ROWS;
+    enumerateProcesses();
+}
+
+void runEntry(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    startUp(args);
+
+    MonitorState& s = monitorState;
+    if (!s.markSpec.empty()) {
+        selectMarkedRows();
+        s.durationText = s.durationArg;
+        s.intervalText = s.intervalArg;
+        runLogSession();
+        os::exitProcess(0);
+    }
+    runWindowedMode();
+}

@@ -1,0 +1,53 @@
+#include "app/monitor_state.h"
+
+#include <memory>
+#include <semaphore>
+
+#include "probe/process_table.h"
+
+MonitorState monitorState;
+std::vector<std::int32_t> markedPid;
+std::vector<std::int64_t> prevKernelTime;
+std::vector<std::int64_t> prevUserTime;
+
+namespace {
+std::unique_ptr<std::binary_semaphore> stateLock;
+}
+
+void resizeRowArrays(std::int32_t count) {
+    if (count < 0) count = 0;
+    const std::size_t size = static_cast<std::size_t>(count) + 1;
+    if (markedPid.size() < size) markedPid.resize(size, 0);
+    if (prevKernelTime.size() < size) prevKernelTime.resize(size, 0);
+    if (prevUserTime.size() < size) prevUserTime.resize(size, 0);
+}
+
+void createStateLock() { stateLock = std::make_unique<std::binary_semaphore>(1); }
+void destroyStateLock() { stateLock.reset(); }
+void takeStateLock() {
+    if (stateLock) stateLock->acquire();
+}
+void releaseStateLock() {
+    if (stateLock) stateLock->release();
+}
+
+void resetMonitorState() {
+    MonitorState& s = monitorState;
+    s.systemTimeDelta = s.prevSystemIdleTime = s.prevSystemKernelTime = s.prevSystemUserTime = 0;
+    s.screenHeight = s.processCount = s.totalMemoryMB = 0;
+    s.logState = 0;
+    s.quitState = 0;
+    s.firstRow = s.lastRow = s.shownCount = s.thumbLength = s.thumbTop = 0;
+    s.durationText.clear();
+    s.intervalText.clear();
+    s.markSpec.clear();
+    s.durationArg.clear();
+    s.intervalArg.clear();
+    s.logFileName.clear();
+    s.cpuClockGHz = 0.0f;
+    markedPid.clear();
+    prevKernelTime.clear();
+    prevUserTime.clear();
+    processTable.clear();
+    destroyStateLock();
+}

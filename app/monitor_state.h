@@ -1,0 +1,65 @@
+// The monitor program's shared state: one global record, the per-row arrays,
+// the lock between the sampling loop and the input thread, and the constants.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr std::int32_t SAMPLE_PERIOD_MS = 800;
+constexpr std::int32_t VISIBLE_ROWS = 30;
+
+// logState
+constexpr std::int32_t LOG_INITIAL = 0;
+constexpr std::int32_t LOG_RUNNING = 1;
+constexpr std::int32_t LOG_IDLE = 2;
+// quitState
+constexpr std::int32_t QUIT_RUNNING = 0;
+constexpr std::int32_t QUIT_LOOP_ENDED = 1;
+constexpr std::int32_t QUIT_REQUESTED = 2;
+
+struct MonitorState {
+    std::int64_t systemTimeDelta = 0;
+    std::int64_t prevSystemIdleTime = 0;
+    std::int64_t prevSystemKernelTime = 0;
+    std::int64_t prevSystemUserTime = 0;
+    std::int32_t screenHeight = 0;
+    std::int32_t processCount = 0;
+    std::atomic<std::int32_t> logState{0};
+    std::atomic<std::int32_t> quitState{0};
+    std::int32_t totalMemoryMB = 0;
+    std::int32_t firstRow = 0;
+    std::int32_t lastRow = 0;
+    std::int32_t shownCount = 0;
+    std::int32_t thumbLength = 0;
+    std::int32_t thumbTop = 0;
+    std::string durationText;
+    std::string intervalText;
+    std::string markSpec;
+    std::string durationArg;
+    std::string intervalArg;
+    std::string logFileName;
+    float cpuClockGHz = 0.0f;
+};
+
+extern MonitorState monitorState;
+
+// Per-row arrays, indexed by table row 1..processCount (index 0 unused).
+extern std::vector<std::int32_t> markedPid;
+extern std::vector<std::int64_t> prevKernelTime;
+extern std::vector<std::int64_t> prevUserTime;
+
+// Resizes the three arrays together to indices 0..count, keeping what they
+// hold; new elements are 0. They never shrink.
+void resizeRowArrays(std::int32_t count);
+
+// stateLock: one holder at a time, never taken twice by the same thread.
+void createStateLock();
+void destroyStateLock();
+void takeStateLock();
+void releaseStateLock();
+
+// Puts the record, the arrays and the table back to their start values
+// (tests and fuzzers run many "program starts" in one process).
+void resetMonitorState();

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs a Windows test binary under Wine with a private prefix beside the
+# binary's build folder. The prefix is made once (it takes a while) and shared
+# by every test of that build; a lock keeps parallel tests from making it twice.
+set -u
+exe=$1; shift
+dir=$(cd "$(dirname "$exe")" && pwd)
+# The build folder is the nearest ancestor holding CMakeCache.txt.
+root=$dir
+while [ "$root" != / ] && [ ! -f "$root/CMakeCache.txt" ]; do root=$(dirname "$root"); done
+[ "$root" = / ] && root=$dir
+export WINEPREFIX="$root/wineprefix"
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine=wine  # Debian's launcher picks the 32- or 64-bit loader per binary
+if [ ! -f "$WINEPREFIX/.corv-ready" ]; then
+  exec 9>"$root/wineprefix.lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/.corv-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || "$wine" wineboot -i >/dev/null 2>&1
+    wineserver -w 2>/dev/null
+    touch "$WINEPREFIX/.corv-ready"
+  fi
+  exec 9>&-
+fi
+"$wine" "$exe" "$@"

@@ -1,0 +1,18 @@
+// Desktop services on Linux and the program's exit.
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "os/os.h"
+
+namespace os {
+
+void initCommonControls() {}
+
+[[noreturn]] void exitProcess(int status) {
+    // Other threads may still be drawing or sampling: skip static destructors.
+    std::fflush(nullptr);
+    _exit(status);
+}
+
+}  // namespace os

@@ -1,0 +1,103 @@
+// The one seam between Corvane's logic and the operating system.
+//
+// Everything the program needs from the platform is a free function here.
+// Each has a Win32 realisation (os/win32), a Linux realisation (os/linux) and
+// a scripted fake used by the tests (tests/fake), chosen at link time.
+// Failures are never thrown: a failed query leaves the zero-filled result,
+// exactly as the callers expect.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace os {
+
+// ---- processes --------------------------------------------------------------
+
+struct ProcessInfo {
+    std::int32_t pid = 0;
+    std::string name;  // executable file name without path, system code page
+};
+
+// All processes in the order the system lists them. A snapshot that cannot
+// be taken leaves `out` empty and returns false.
+bool snapshotProcesses(std::vector<ProcessInfo>& out);
+
+// One process opened with query access. `opened` is false when the process
+// cannot be opened (gone, protected, no rights); the figures are then zero.
+struct ProcessSample {
+    bool opened = false;
+    std::int64_t kernelTime = 0;        // 100 ns units since process start
+    std::int64_t userTime = 0;          // 100 ns units since process start
+    std::uint64_t workingSetBytes = 0;  // resident set, bytes
+};
+ProcessSample queryProcess(std::int32_t pid);
+
+// Ends a process the way the system cannot refuse to the owner (Windows:
+// TerminateProcess with exit code 0; Linux: SIGKILL). True on success.
+// Any handle opened for the attempt is released before returning.
+bool terminateProcess(std::int32_t pid);
+
+// ---- whole machine ----------------------------------------------------------
+
+struct SystemTimes {
+    std::int64_t idle = 0;    // 100 ns units since system start
+    std::int64_t kernel = 0;  // includes idle, as on Windows
+    std::int64_t user = 0;
+};
+bool systemTimes(SystemTimes& out);  // failure leaves all three zero
+
+struct MemoryStatus {
+    std::uint32_t loadPercent = 0;    // share of physical memory in use
+    std::uint64_t totalBytes = 0;     // physical memory
+    std::uint64_t availableBytes = 0; // physical memory available
+};
+bool memoryStatus(MemoryStatus& out);  // failure leaves all zero
+
+// ---- clocks and pauses -----------------------------------------------------
+
+std::uint32_t cycleCounterLow();  // low 32 bits of the processor's cycle counter
+double secondsClock();            // high-resolution seconds since an arbitrary origin
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+LocalTime localTime();
+
+// Sleeps ms milliseconds; zero or negative returns at once.
+void pauseMs(std::int64_t ms);
+
+// ---- files ---------------------------------------------------------------
+
+// The separator between a log path's directories ('\\' on Windows, '/' on Linux).
+extern const char pathSeparator;
+
+// True when `dir` holds at least one plain file (only read-only/archive
+// attributes on Windows; a regular file on Linux).
+bool directoryHasPlainFile(const std::string& dir);
+
+// Makes every missing directory of `path` up to its last separator.
+bool makeDirectoryPath(const std::string& path);
+
+// ---- desktop -------------------------------------------------------------
+
+void initCommonControls();  // no-op off Windows
+
+// Modal message box with no owner. `type` uses the Windows MB_* values the
+// program needs: 0 (OK), 0x10 (error, OK), 0x24 (question, Yes/No).
+// Returns the Windows ID of the pressed button (1 OK, 6 Yes, 7 No).
+// Texts are Windows-1252.
+int messageBox(const std::string& text, const std::string& caption, unsigned type);
+
+// Minimises the top-level window whose title is exactly `title`, if any.
+void minimiseWindowByTitle(const std::string& title);
+
+// True once for each key event that waited in the calling process's console
+// input (Linux: the terminal on standard input). Reading consumes the event.
+bool consoleKeyEvent();
+
+[[noreturn]] void exitProcess(int status);
+
+}  // namespace os

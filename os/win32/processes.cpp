@@ -1,0 +1,57 @@
+// Processes on Windows: Toolhelp snapshot, process times, working set.
+#include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include "os/os.h"
+
+namespace os {
+
+bool snapshotProcesses(std::vector<ProcessInfo>& out) {
+    out.clear();
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;  // the ANSI record: 296 bytes
+    for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry)) {
+        ProcessInfo info;
+        info.pid = static_cast<std::int32_t>(entry.th32ProcessID);
+        entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
+        info.name = entry.szExeFile;
+        out.push_back(std::move(info));
+    }
+    CloseHandle(snap);
+    return true;
+}
+
+namespace {
+std::int64_t fileTime(const FILETIME& t) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+}  // namespace
+
+ProcessSample queryProcess(std::int32_t pid) {
+    ProcessSample sample;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    FILETIME creation{}, exit{}, kernel{}, user{};
+    GetProcessTimes(process, &creation, &exit, &kernel, &user);
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(process, &counters, sizeof counters);
+    if (process) {
+        sample.opened = true;
+        CloseHandle(process);
+    }
+    sample.kernelTime = fileTime(kernel);
+    sample.userTime = fileTime(user);
+    sample.workingSetBytes = counters.WorkingSetSize;
+    return sample;
+}
+
+bool terminateProcess(std::int32_t pid) {
+    HANDLE process = OpenProcess(0x1F0FFF, FALSE, static_cast<DWORD>(pid));
+    const BOOL ended = TerminateProcess(process, 0);
+    if (process) CloseHandle(process);
+    return ended != 0;
+}
+
+}  // namespace os

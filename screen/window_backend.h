@@ -1,0 +1,55 @@
+// What the portable surface core needs from a window realisation (Win32, X11,
+// in-memory for tests, none), and what a realisation may call back into the
+// core. Exactly one realisation is linked into each binary.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "screen/surface.h"
+
+namespace backend {
+
+// Opens the window (its own message thread), centred on the primary screen,
+// shown and brought to the foreground. False when no window can be had.
+bool open(int width, int height);
+void setTitle(std::string_view title);  // already cut to 127 bytes
+void getPosition(int& x, int& y);
+void setPosition(int x, int y);
+
+}  // namespace backend
+
+// Calls for realisations (and tests) into the core. All are thread-safe.
+namespace surface {
+
+bool isOpen();
+
+// Copies the lines changed since the last copy into `dest` (width*height
+// 0x00RRGGBB pixels) unless a batch is open; returns the lowest and highest
+// changed line through first/last, or false when nothing was copied.
+bool takeChangedLines(std::uint32_t* dest, int& first, int& last);
+
+// Reads one framebuffer pixel (0x00RRGGBB); 0 outside the area.
+std::uint32_t pixel(int x, int y);
+// Marks every line as changed (after a repaint request, for example).
+void markAllChanged();
+
+void pushEvent(const SurfaceEvent& event);
+void pushKey(std::string_view code);  // one byte, or 0xFF + scan code
+
+// Pointer tracking. `desktopX/Y` is the pointer's position on the desktop,
+// `x/y` in the drawing area. Queues a kind-4 event only when the desktop
+// position changed and the window is active.
+void mouseMoved(int x, int y, int desktopX, int desktopY);
+void mouseButton(int button, bool down);  // 1 left, 2 right, 4 middle
+void mouseWheel(int delta);               // +1 or -1 per notch
+void pointerLeft();                       // pointer outside the drawing area
+void setActive(bool active);              // clears the held-key table
+void setKeyHeld(int scanCode, bool held); // 0..127, honoured only while active
+void closeRequested();                    // 0xFF 0x6B key and a kind-13 event
+
+// Puts the surface back to "closed, nothing drawn" (tests).
+void reset();
+
+}  // namespace surface

@@ -1,0 +1,132 @@
+// Command line, headless selection and the first enumeration, on the fake OS.
+#include <gtest/gtest.h>
+
+#include "app/entry.h"
+#include "app/monitor_state.h"
+#include "probe/process_table.h"
+#include "tests/fake/fake_os.h"
+
+namespace {
+
+class Entry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fakeos::reset();
+        resetMonitorState();
+    }
+    void processes(std::vector<fakeos::Process> list) { fakeos::state().processes = std::move(list); }
+    // Runs the start-up with `spec` as the first argument, then the selection.
+    std::vector<std::int32_t> select(const std::string& spec) {
+        startUp({"Corvane", spec});
+        selectMarkedRows();
+        std::vector<std::int32_t> marked;
+        for (std::int32_t i = 1; i <= monitorState.processCount; ++i) {
+            if (markedPid[static_cast<std::size_t>(i)] != 0) marked.push_back(markedPid[static_cast<std::size_t>(i)]);
+        }
+        return marked;
+    }
+};
+
+TEST_F(Entry, TxtSuffixRule) {
+    EXPECT_EQ(withTxtSuffix(""), "");
+    EXPECT_EQ(withTxtSuffix("mylog"), "mylog.txt");
+    EXPECT_EQ(withTxtSuffix("LOG.TXT"), "LOG.TXT.txt");
+    EXPECT_EQ(withTxtSuffix("a.txt"), "a.txt");
+    EXPECT_EQ(withTxtSuffix(".txt"), ".txt");
+    EXPECT_EQ(withTxtSuffix("x"), "x.txt");
+    EXPECT_EQ(withTxtSuffix("txt"), "txt.txt");
+}
+
+TEST_F(Entry, ArgumentsFillTheState) {
+    startUp({"Corvane", "NotePad,\xC4" "BC", "10", "250", "dir/mylog"});
+    EXPECT_TRUE(fakeos::state().initCommonControlsCalled);
+    EXPECT_EQ(monitorState.markSpec, "notepad,\xC4" "bc");
+    EXPECT_EQ(monitorState.durationArg, "10");
+    EXPECT_EQ(monitorState.intervalArg, "250");
+    EXPECT_EQ(monitorState.logFileName, "dir/mylog.txt");
+    EXPECT_EQ(monitorState.firstRow, 1);
+    EXPECT_EQ(monitorState.lastRow, 30);
+}
+
+TEST_F(Entry, MissingArgumentsAreEmpty) {
+    startUp({"Corvane"});
+    EXPECT_TRUE(monitorState.markSpec.empty());
+    EXPECT_TRUE(monitorState.durationArg.empty());
+    EXPECT_TRUE(monitorState.intervalArg.empty());
+    EXPECT_TRUE(monitorState.logFileName.empty());
+    // An empty first argument with a fourth one: windowed, log name kept.
+    resetMonitorState();
+    startUp({"Corvane", "", "", "", "mylog", "ignored"});
+    EXPECT_TRUE(monitorState.markSpec.empty());
+    EXPECT_EQ(monitorState.logFileName, "mylog.txt");
+}
+
+TEST_F(Entry, LowerCasesAsciiOnly) {
+    EXPECT_EQ(lowerAscii("NOTEPAD"), "notepad");
+    EXPECT_EQ(lowerAscii("A\xC4Z\xFF@["), "a\xC4z\xFF@[");
+}
+
+TEST_F(Entry, PidTextPadsToFourDigits) {
+    EXPECT_EQ(pidText(7), "0007");
+    EXPECT_EQ(pidText(45), "0045");
+    EXPECT_EQ(pidText(456), "0456");
+    EXPECT_EQ(pidText(4567), "4567");
+    EXPECT_EQ(pidText(45678), "45678");
+    EXPECT_EQ(pidText(0), "0000");
+}
+
+TEST_F(Entry, NameStemDropsFourCharacters) {
+    EXPECT_EQ(nameStem("notepad.exe"), "notepad");
+    EXPECT_EQ(nameStem("System"), "sy");
+    EXPECT_EQ(nameStem("NOTE.EXE"), "note");
+    EXPECT_EQ(nameStem("a.ex"), "");
+    EXPECT_EQ(nameStem("abc"), "");
+    EXPECT_EQ(nameStem(""), "");
+}
+
+TEST_F(Entry, SelectsByPaddedPid) {
+    processes({{456, "a.ex"}, {45, "b.ex"}, {7, "c.ex"}});
+    EXPECT_EQ(select("0456"), (std::vector<std::int32_t>{456}));
+    resetMonitorState();
+    EXPECT_EQ(select("0007,0045"), (std::vector<std::int32_t>{45, 7}));
+}
+
+TEST_F(Entry, FiveDigitSpecMatchesItsFourDigitParts) {
+    processes({{12345, "x.ex"}, {1234, "y.ex"}, {2345, "z.ex"}, {1235, "w.ex"}, {123, "v.ex"}});
+    // 12345 itself and the PIDs of its first and last four digits; 123 reads
+    // "0123", which does not occur.
+    EXPECT_EQ(select("12345"), (std::vector<std::int32_t>{12345, 1234, 2345}));
+}
+
+TEST_F(Entry, SelectsByNameStemSubstring) {
+    processes({{100, "notepad.exe"}, {101, "pad.exe"}, {102, "note.exe"}, {103, "calc.exe"},
+               {104, "System"}, {105, "a.ex"}});
+    EXPECT_EQ(select("NOTEPAD"), (std::vector<std::int32_t>{100, 101, 102}));
+    resetMonitorState();
+    EXPECT_EQ(select("easy"), (std::vector<std::int32_t>{104}));  // "sy" of System
+    resetMonitorState();
+    EXPECT_EQ(select("a.ex"), (std::vector<std::int32_t>{}));  // short names only by PID
+    resetMonitorState();
+    EXPECT_EQ(select("0105"), (std::vector<std::int32_t>{105}));
+}
+
+TEST_F(Entry, EmptyOrFailedSnapshotSelectsNothing) {
+    EXPECT_TRUE(select("notepad").empty());
+    EXPECT_EQ(monitorState.processCount, 0);
+    resetMonitorState();
+    processes({{100, "notepad.exe"}});
+    fakeos::state().snapshotFails = true;
+    EXPECT_TRUE(select("notepad").empty());
+    EXPECT_EQ(monitorState.processCount, 0);
+    EXPECT_GE(markedPid.size(), 1u);
+}
+
+TEST_F(Entry, OddArgumentBytesAreHarmless) {
+    processes({{100, "notepad.exe"}, {200, std::string("\"q\" \xFF\x01.exe")}});
+    const std::string huge(100000, 'Z');
+    EXPECT_TRUE(select(huge).empty());
+    resetMonitorState();
+    EXPECT_EQ(select("\"Q\" \xFF\x01"), (std::vector<std::int32_t>{200}));
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+#include "tests/fake/fake_os.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <thread>
+
+namespace fakeos {
+
+namespace {
+State& raw() {
+    static State s;
+    return s;
+}
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+double realNow() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+std::recursive_mutex& lock() {
+    static std::recursive_mutex m;
+    return m;
+}
+State& state() { return raw(); }
+
+void reset() {
+    Guard g(lock());
+    raw() = State{};
+}
+
+void advance(double seconds) {
+    Guard g(lock());
+    State& s = raw();
+    s.clock += seconds;
+    s.cycleCounter += static_cast<std::uint32_t>(std::llround(seconds * s.cyclesPerSecond));
+}
+
+Process* find(std::int32_t pid) {
+    for (Process& p : raw().processes) {
+        if (p.pid == pid) return &p;
+    }
+    return nullptr;
+}
+
+}  // namespace fakeos
+
+namespace os {
+
+
+bool snapshotProcesses(std::vector<ProcessInfo>& out) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    s.snapshotCalls += 1;
+    out.clear();
+    if (s.snapshotFails) return false;
+    for (const fakeos::Process& p : s.processes) out.push_back(ProcessInfo{p.pid, p.name});
+    return true;
+}
+
+ProcessSample queryProcess(std::int32_t pid) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    ProcessSample sample;
+    const fakeos::Process* p = fakeos::find(pid);
+    if (!p || !p->openable) return sample;
+    sample.opened = true;
+    sample.kernelTime = p->kernelTime;
+    sample.userTime = p->userTime;
+    sample.workingSetBytes = p->workingSetBytes;
+    return sample;
+}
+
+bool terminateProcess(std::int32_t pid) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    if (std::find(s.terminateRefused.begin(), s.terminateRefused.end(), pid) != s.terminateRefused.end()) {
+        return false;
+    }
+    auto it = std::find_if(s.processes.begin(), s.processes.end(),
+                           [&](const fakeos::Process& p) { return p.pid == pid; });
+    if (it == s.processes.end()) return false;
+    s.processes.erase(it);
+    s.terminated.push_back(pid);
+    return true;
+}
+
+bool systemTimes(SystemTimes& out) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    if (fakeos::state().systemTimesFail) {
+        out = SystemTimes{};
+        return false;
+    }
+    out = fakeos::state().systemTimes;
+    return true;
+}
+
+bool memoryStatus(MemoryStatus& out) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    out = fakeos::state().memory;
+    return true;
+}
+
+std::uint32_t cycleCounterLow() {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    return fakeos::state().cycleCounter;
+}
+
+double secondsClock() {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    if (s.realTime) return fakeos::realNow();
+    // Reading the clock in a busy wait must move it, or the wait never ends.
+    const double now = s.clock;
+    fakeos::advance(0.0001);
+    return now;
+}
+
+LocalTime localTime() {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    const fakeos::State& s = fakeos::state();
+    const LocalTime& b = s.startTime;
+    const double base = s.realTime ? 0.0 : s.clock - 1000.0;
+    long long ms = std::llround(base * 1000.0) + b.millisecond +
+                   1000LL * (b.second + 60LL * (b.minute + 60LL * b.hour));
+    LocalTime t = b;
+    const long long day = 86400000LL;
+    t.day += static_cast<int>(ms / day);  // good enough within a test's month
+    ms %= day;
+    t.hour = static_cast<int>(ms / 3600000);
+    t.minute = static_cast<int>(ms / 60000 % 60);
+    t.second = static_cast<int>(ms / 1000 % 60);
+    t.millisecond = static_cast<int>(ms % 1000);
+    return t;
+}
+
+void pauseMs(std::int64_t ms) {
+    std::function<void(std::int64_t)> hook;
+    bool real = false;
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::State& s = fakeos::state();
+        s.pauses.push_back(ms);
+        real = s.realTime;
+        if (!real && ms > 0) fakeos::advance(static_cast<double>(ms) / 1000.0);
+        hook = s.onPause;
+    }
+    if (real && ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (hook) hook(ms);
+}
+
+const char pathSeparator = '/';
+
+bool directoryHasPlainFile(const std::string& dir) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        if (entry.is_regular_file(ec) && entry.path().filename().string()[0] != '.') return true;
+    }
+    return false;
+}
+
+bool makeDirectoryPath(const std::string& path) {
+    const std::size_t last = path.rfind('/');
+    if (last == std::string::npos || last == 0) return true;
+    std::error_code ec;
+    std::filesystem::create_directories(path.substr(0, last), ec);
+    return !ec;
+}
+
+void initCommonControls() {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::state().initCommonControlsCalled = true;
+}
+
+int messageBox(const std::string& text, const std::string& caption, unsigned type) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    s.messageBoxes.push_back({text, caption, type});
+    if (s.messageBoxAnswers.empty()) return 1;
+    const int answer = s.messageBoxAnswers.front();
+    s.messageBoxAnswers.erase(s.messageBoxAnswers.begin());
+    return answer;
+}
+
+void minimiseWindowByTitle(const std::string& title) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::state().minimised.push_back(title);
+}
+
+bool consoleKeyEvent() {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    if (s.consoleKeys <= 0) return false;
+    s.consoleKeys -= 1;
+    return true;
+}
+
+void exitProcess(int status) {
+    std::function<void(int)> hook;
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        hook = fakeos::state().exitHook;
+    }
+    if (hook) hook(status);
+    throw fakeos::ExitCalled{status};
+}
+
+}  // namespace os

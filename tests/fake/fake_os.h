@@ -1,0 +1,79 @@
+// A scripted operating system for tests, linked in place of os/<platform>.
+//
+// Tests set the processes, times and memory figures, and the clock advances
+// only when a pause (or the test) says so; pauses are recorded, not slept.
+// `realTime` switches to real sleeping for threaded tests. All state is
+// guarded by one lock, so the program's threads may call in concurrently.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "os/os.h"
+
+namespace fakeos {
+
+struct Process {
+    std::int32_t pid = 0;
+    std::string name;
+    bool openable = true;
+    std::int64_t kernelTime = 0;
+    std::int64_t userTime = 0;
+    std::uint64_t workingSetBytes = 0;
+};
+
+struct MessageBoxCall {
+    std::string text;
+    std::string caption;
+    unsigned type = 0;
+};
+
+// Thrown by os::exitProcess on the thread that calls it (unless exitHook is set).
+struct ExitCalled {
+    int status;
+};
+
+struct State {
+    std::vector<Process> processes;
+    bool snapshotFails = false;
+    int snapshotCalls = 0;
+
+    os::SystemTimes systemTimes;
+    bool systemTimesFail = false;
+    os::MemoryStatus memory;
+
+    std::uint32_t cycleCounter = 0;
+    std::uint32_t cyclesPerSecond = 0;  // added to the counter as the clock moves
+    double clock = 1000.0;              // seconds
+    os::LocalTime startTime{2026, 12, 9, 5, 25, 17, 0};  // local time at clock 1000.0
+
+    bool realTime = false;  // pauses really sleep and the clock follows
+    std::vector<std::int64_t> pauses;
+    std::function<void(std::int64_t)> onPause;  // runs after each recorded pause
+
+    std::vector<std::int32_t> terminated;
+    std::vector<std::int32_t> terminateRefused;  // pids that cannot be ended
+    std::vector<MessageBoxCall> messageBoxes;
+    std::vector<int> messageBoxAnswers;  // popped front; 1 (OK) when empty
+    std::vector<std::string> minimised;
+    int consoleKeys = 0;
+    bool initCommonControlsCalled = false;
+
+    std::function<void(int)> exitHook;
+};
+
+// The lock around `state`; tests hold it while they change the script from a
+// thread other than the program's.
+std::recursive_mutex& lock();
+State& state();
+void reset();
+
+// Advances the fake clock (and the cycle counter with it).
+void advance(double seconds);
+
+Process* find(std::int32_t pid);
+
+}  // namespace fakeos
