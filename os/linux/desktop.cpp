@@ -1,4 +1,4 @@
-// Desktop services on Linux and the program's exit.
+// The program's exit on Linux; InitCommonControls has no counterpart.
 #include <unistd.h>
 
 #include <cstdio>

@@ -1,23 +1,11 @@
-// Desktop services on Windows and the program's exit.
+// The program's exit on Windows.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdio>
 
 #include "os/os.h"
 
 namespace os {
-
-void initCommonControls() { InitCommonControls(); }
-
-int messageBox(const std::string& text, const std::string& caption, unsigned type) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), type);
-}
-
-void minimiseWindowByTitle(const std::string& title) {
-    HWND window = FindWindowA(nullptr, title.c_str());
-    ShowWindow(window, SW_MINIMIZE);
-}
 
 [[noreturn]] void exitProcess(int status) {
     // Other threads may still be drawing or sampling: end without running

@@ -1,4 +1,4 @@
-// Placeholder for the console watch of the library's pause, realised later.
+// Placeholder until the console watch lands.
 #include "os/os.h"
 
 namespace os {

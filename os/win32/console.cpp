@@ -1,0 +1,6 @@
+// Placeholder until the console watch lands.
+#include "os/os.h"
+
+namespace os {
+bool consoleKeyEvent() { return false; }
+}  // namespace os
