@@ -1,0 +1,82 @@
+#include "input/entry_field.h"
+
+#include "os/os.h"
+#include "screen/surface.h"
+
+const EntryField durationField{&MonitorState::durationText, 169, 252, 180, FieldCheck::EmptyBecomesFive};
+const EntryField intervalField{&MonitorState::intervalText, 377, 460, 388, FieldCheck::BelowTwoHundredBecomes200};
+
+namespace {
+
+constexpr std::size_t MAX_DIGITS = 8;
+constexpr int EDIT_PAUSE_MS = 80;
+
+void drawFrame(const EntryField& field, std::uint32_t colour) {
+    const int h = monitorState.screenHeight;
+    drawBox(field.left - 1, h - 50, field.right + 1, h - 32, colour);
+}
+
+// Blank-out run in the field's white, then the text in black.
+void drawFieldText(const EntryField& field) {
+    const int h = monitorState.screenHeight;
+    const std::string blank(MAX_DIGITS, static_cast<char>(glyphFullBlock));
+    drawText(field.textX, field.textY(h), blank, colourWhite);
+    drawText(field.textX, field.textY(h), monitorState.*field.text, colourBlack);
+}
+
+// Enter/Escape: the field's own default for a value it cannot use.
+void applyCheck(const EntryField& field) {
+    std::string& text = monitorState.*field.text;
+    bool changed = false;
+    if (field.check == FieldCheck::EmptyBecomesFive) {
+        if (text.empty()) {
+            text = "5";
+            changed = true;
+        }
+    } else if (fieldValue(text) < 200) {
+        text = "200";
+        changed = true;
+    }
+    if (changed) drawFieldText(field);
+}
+
+}  // namespace
+
+long long fieldValue(const std::string& text) {
+    long long value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') break;
+        if (value < 1000000000000LL) value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+EditResult editEntryField(const EntryField& field) {
+    std::string& text = monitorState.*field.text;
+    drawFrame(field, colourFocus);
+    for (;;) {
+        const std::string key = readKey();
+        if (!key.empty()) {
+            if (key == "\r" || key == "\x1B") {
+                applyCheck(field);
+                drawFrame(field, colourBlack);
+                return EditResult{};
+            }
+            if (key == "\b") {
+                if (!text.empty()) text.pop_back();
+            } else if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') {
+                text += key;
+            }
+            if (text.size() > MAX_DIGITS) text.resize(MAX_DIGITS);
+            lockScreen();
+            drawFieldText(field);
+            unlockScreen();
+        }
+        os::pauseMs(EDIT_PAUSE_MS);
+        const PointerState pointer = readPointer();
+        if (leftAlone(pointer)) {
+            drawFrame(field, colourBlack);
+            return EditResult{true, pointer};
+        }
+    }
+}
