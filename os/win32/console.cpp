@@ -1,6 +1,55 @@
-// Placeholder until the console watch lands.
+// Key events in the console input of the calling process.
+#include <windows.h>
+
+#include <atomic>
+
 #include "os/os.h"
 
 namespace os {
-bool consoleKeyEvent() { return false; }
+
+namespace {
+
+// Key-down events already taken out of the console but not yet reported.
+std::atomic<std::uint32_t> pendingKeys{0};
+
+bool takePending() {
+    std::uint32_t keys = pendingKeys.load();
+    while (keys > 0) {
+        if (pendingKeys.compare_exchange_weak(keys, keys - 1)) return true;
+    }
+    return false;
+}
+
+// Reads every event waiting in the console input (never more, so the read
+// cannot block) and counts the key-down events among them.
+std::uint32_t readWaitingKeys() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE) return 0;
+    DWORD waiting = 0;
+    // Fails when standard input is no console (a pipe, a file, none at all).
+    if (!GetNumberOfConsoleInputEvents(input, &waiting)) return 0;
+    std::uint32_t keys = 0;
+    INPUT_RECORD records[64];
+    while (waiting > 0) {
+        const DWORD want = waiting < 64 ? waiting : 64;
+        DWORD got = 0;
+        if (!ReadConsoleInputA(input, records, want, &got) || got == 0) break;
+        for (DWORD i = 0; i < got; ++i) {
+            if (records[i].EventType == KEY_EVENT && records[i].Event.KeyEvent.bKeyDown) ++keys;
+        }
+        waiting -= got < waiting ? got : waiting;
+    }
+    return keys;
+}
+
+}  // namespace
+
+bool consoleKeyEvent() {
+    if (takePending()) return true;
+    const std::uint32_t keys = readWaitingKeys();
+    if (keys == 0) return false;
+    pendingKeys.fetch_add(keys - 1);
+    return true;
+}
+
 }  // namespace os
