@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,10 +57,12 @@ inline ::testing::AssertionResult textAt(int x, int y, std::string_view text, st
                 const bool set = fontCp437[b][row] & (0x80u >> col);
                 const std::uint32_t want = set ? ink : paper;
                 const std::uint32_t got = surface::pixel(px, py);
-                if (got != want)
-                    return ::testing::AssertionFailure()
-                           << "glyph " << k << " (0x" << std::hex << int(b) << ") at (" << std::dec << px << ", "
-                           << py << "): got 0x" << std::hex << got << ", want 0x" << want;
+                if (got != want) {
+                    char where[120];
+                    std::snprintf(where, sizeof where, "glyph %zu (0x%02X) at (%d, %d): got 0x%06X, want 0x%06X", k,
+                                  unsigned(b), px, py, unsigned(got), unsigned(want));
+                    return ::testing::AssertionFailure() << where;
+                }
             }
     }
     return ::testing::AssertionSuccess();
