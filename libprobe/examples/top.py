@@ -1,6 +1,6 @@
 """The five busiest processes, once a second, through corvprobe and ctypes.
 
-    python3 top.py [path of libcorvprobe.so or corvprobe.dll]
+    python3 top.py [path of libcorvprobe.so or corvprobe.dll] [rounds]
 
 On 32-bit Windows the functions are cdecl, which is what ctypes.CDLL calls.
 """
@@ -26,12 +26,13 @@ def load(path=None):
 
 def main():
     lib = load(sys.argv[1] if len(sys.argv) > 1 else None)
+    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     print(f"{lib.cvram()} KB memory, {lib.cvclock():.2f} GHz")
     lib.cvcpu()
     n = lib.cvplist()
     for i in range(1, n + 1):
         lib.cvpcpu(i)  # measure each process from its start once
-    for _ in range(5):
+    for _ in range(rounds):
         time.sleep(1.0)
         load_now = lib.cvcpu()
         n = lib.cvplist()

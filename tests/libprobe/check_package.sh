@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Installs the built library into a scratch prefix and uses it as an outside
+# program would: through find_package(corvprobe) and through pkg-config, then
+# runs the C example against the installed library.
+#   check_package.sh SOURCE_DIR BUILD_DIR C_COMPILER TOOLCHAIN_FILE|- EMULATOR|-
+# Prints "N passed, N failed".
+set -u
+src=$1 build=$2 cc=$3 toolchain=$4 emulator=$5
+work="$build/package-check"
+prefix="$work/prefix"
+passed=0 failed=0
+check() {  # check WHAT COMMAND...
+  local what=$1; shift
+  if "$@" >"$work/last.log" 2>&1; then passed=$((passed + 1)); else
+    failed=$((failed + 1)); echo "FAILED: $what"; tail -20 "$work/last.log"; fi
+}
+rm -rf "$work" && mkdir -p "$work/run"
+
+check "cmake --install" cmake --install "$build" --prefix "$prefix"
+libdir=$(cd "$prefix" && dirname "$(find . -name corvprobe.pc | head -1)")/..
+check "header installed" test -f "$prefix/include/corvprobe.h"
+check "package config installed" test -f "$prefix/$libdir/cmake/corvprobe/corvprobeConfig.cmake"
+case "$toolchain" in
+  -) check "shared object installed" test -f "$prefix/$libdir/libcorvprobe.so" ;;
+  *) check "DLL installed" test -f "$prefix/bin/corvprobe.dll"
+     check "import library installed" test -f "$prefix/$libdir/libcorvprobe.dll.a"
+     check ".def installed" grep -q cvpkill "$prefix/$libdir/corvprobe.def" ;;
+esac
+
+# find_package(corvprobe) -> corvprobe::corvprobe
+mkdir -p "$work/consumer"
+cat >"$work/consumer/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
+project(consumer C)
+find_package(corvprobe 1.0 REQUIRED)
+add_executable(list_processes "$src/libprobe/examples/list_processes.c")
+target_link_libraries(list_processes PRIVATE corvprobe::corvprobe)
+CMAKE
+args=(-S "$work/consumer" -B "$work/consumer/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc")
+[ "$toolchain" != - ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
+check "consumer configures with find_package" cmake "${args[@]}"
+check "consumer builds" cmake --build "$work/consumer/build"
+
+# pkg-config
+flags=$(PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig" pkg-config --cflags --libs corvprobe)
+check "pkg-config knows corvprobe" test -n "$flags"
+check "example builds with pkg-config flags" "$cc" -std=c11 -Wall -Wextra -Werror \
+  -o "$work/run/list_pc" "$src/libprobe/examples/list_processes.c" $flags
+
+# Run the find_package build against the installed library.
+if [ "$toolchain" = - ]; then
+  check "example runs" sh -c 'LD_LIBRARY_PATH="$1" "$2" >"$3"' - "$prefix/$libdir" \
+    "$work/consumer/build/list_processes" "$work/run.log"
+else
+  cp "$work/consumer/build/list_processes.exe" "$prefix/bin/corvprobe.dll" "$work/run/"
+  check "example runs" sh -c '"$1" "$2" >"$3"' - "$emulator" "$work/run/list_processes.exe" "$work/run.log"
+fi
+check "example printed the load" grep -q "CPU load" "$work/run.log"
+if [ "$toolchain" = - ] && command -v python3 >/dev/null; then
+  check "ctypes example runs" sh -c 'python3 "$1" "$2" 1 >"$3"' - "$src/libprobe/examples/top.py" \
+    "$prefix/$libdir/libcorvprobe.so" "$work/top.log"
+  check "ctypes example printed the load" grep -q "^load [0-9]* %" "$work/top.log"
+fi
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
