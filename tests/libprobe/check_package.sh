@@ -2,10 +2,11 @@
 # Installs the built library into a scratch prefix and uses it as an outside
 # program would: through find_package(corvprobe) and through pkg-config, then
 # runs the C example against the installed library.
-#   check_package.sh SOURCE_DIR BUILD_DIR C_COMPILER TOOLCHAIN_FILE|- EMULATOR|-
+#   check_package.sh SOURCE_DIR BUILD_DIR C_COMPILER TOOLCHAIN_FILE|- EMULATOR|- [C_FLAGS]
+# C_FLAGS are the build's own (a sanitizer build's library needs its runtime).
 # Prints "N passed, N failed".
 set -u
-src=$1 build=$2 cc=$3 toolchain=$4 emulator=$5
+src=$1 build=$2 cc=$3 toolchain=$4 emulator=$5 cflags=${6:-}
 work="$build/package-check"
 prefix="$work/prefix"
 passed=0 failed=0
@@ -36,7 +37,8 @@ find_package(corvprobe 1.0 REQUIRED)
 add_executable(list_processes "$src/libprobe/examples/list_processes.c")
 target_link_libraries(list_processes PRIVATE corvprobe::corvprobe)
 CMAKE
-args=(-S "$work/consumer" -B "$work/consumer/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc")
+args=(-S "$work/consumer" -B "$work/consumer/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc"
+      -DCMAKE_C_FLAGS="$cflags")
 [ "$toolchain" != - ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
 check "consumer configures with find_package" cmake "${args[@]}"
 check "consumer builds" cmake --build "$work/consumer/build"
@@ -44,7 +46,7 @@ check "consumer builds" cmake --build "$work/consumer/build"
 # pkg-config
 flags=$(PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig" pkg-config --cflags --libs corvprobe)
 check "pkg-config knows corvprobe" test -n "$flags"
-check "example builds with pkg-config flags" "$cc" -std=c11 -Wall -Wextra -Werror \
+check "example builds with pkg-config flags" "$cc" $cflags -std=c11 -Wall -Wextra -Werror \
   -o "$work/run/list_pc" "$src/libprobe/examples/list_processes.c" $flags
 
 # Run the find_package build against the installed library.
@@ -56,7 +58,7 @@ else
   check "example runs" sh -c '"$1" "$2" >"$3"' - "$emulator" "$work/run/list_processes.exe" "$work/run.log"
 fi
 check "example printed the load" grep -q "CPU load" "$work/run.log"
-if [ "$toolchain" = - ] && command -v python3 >/dev/null; then
+if [ "$toolchain" = - ] && command -v python3 >/dev/null && [[ "$cflags" != *sanitize* ]]; then
   check "ctypes example runs" sh -c 'python3 "$1" "$2" 1 >"$3"' - "$src/libprobe/examples/top.py" \
     "$prefix/$libdir/libcorvprobe.so" "$work/top.log"
   check "ctypes example printed the load" grep -q "^load [0-9]* %" "$work/top.log"
