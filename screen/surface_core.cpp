@@ -153,15 +153,13 @@ bool openWindow(int width, int height) {
         batchDepth = 0;
     }
     {
+        // The window is brought to the foreground when it opens; what the
+        // realisation reports while it opens overrides that.
         std::lock_guard<std::mutex> guard(queueMutex);
         clearInputState();
-    }
-    if (!backend::open(W, H)) return false;
-    {
-        // The window is brought to the foreground when it opens.
-        std::lock_guard<std::mutex> guard(queueMutex);
         active = true;
     }
+    if (!backend::open(W, H)) return false;
     opened = true;
     return true;
 }
