@@ -2,6 +2,7 @@
 // memory load, each erased by a run of full blocks in the bar's colour.
 #include "screen/gauges.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
