@@ -1,4 +1,124 @@
-// Placeholder until the log session lands.
 #include "log/log_session.h"
 
-void runLogSession() {}
+#include <string>
+
+#include "app/monitor_state.h"
+#include "log/log_writer.h"
+#include "log/numeric_text.h"
+#include "log/session_plan.h"
+#include "os/os.h"
+#include "probe/process_sample.h"
+#include "probe/process_table.h"
+#include "probe/rounding.h"
+#include "probe/system_load.h"
+#include "screen/surface.h"
+
+namespace {
+
+std::string twoDigits(int value) {
+    std::string text = std::to_string(value);
+    return text.size() < 2 ? "0" + text : text;
+}
+
+std::string fourDigits(int value) {
+    std::string text = std::to_string(value);
+    while (text.size() < 4) text.insert(0, 1, '0');
+    return text;
+}
+
+const std::string buttonErase(6, static_cast<char>(glyphFullBlock));
+
+// The directories of a chosen log path are made only when its directory
+// holds no plain file yet (a directory in use is taken to exist).
+void prepareDirectories(const std::string& path) {
+    const std::size_t separator = path.rfind(os::pathSeparator);
+    if (separator == std::string::npos) return;
+    if (!os::directoryHasPlainFile(path.substr(0, separator))) os::makeDirectoryPath(path);
+}
+
+// One sample of the machine and of every row. Given a writer, each marked
+// row is written right after its own row was sampled.
+void samplePass(LogWriter* writer) {
+    sampleCpuLoad();
+    const std::int32_t count = monitorState.processCount;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (at >= processTable.size()) break;
+        sampleProcess(processTable[at].pid, i);
+        if (writer && at < markedPid.size() && markedPid[at] != 0) writeSampleRecord(*writer, i);
+    }
+}
+
+}  // namespace
+
+void runLogSession() {
+    MonitorState& s = monitorState;
+
+    const os::LocalTime started = os::localTime();
+    const std::string startTime = twoDigits(started.hour) + twoDigits(started.minute) + twoDigits(started.second);
+
+    const int textY = s.screenHeight - 45;
+    if (s.durationText.empty()) {
+        s.durationText = "4";
+        drawText(180, textY, s.durationText, colourBlack);
+    }
+    if (s.intervalText.empty()) {
+        s.intervalText = "400";
+        drawText(388, textY, s.intervalText, colourBlack);
+    }
+
+    drawBox(0, 0, 799, s.screenHeight - 1, colourLogging);
+    drawText(688, textY, buttonErase, colourAccent);
+    drawText(688, textY, "LOGGE!", colourWhite);
+
+    const os::LocalTime today = os::localTime();
+    std::string fileName = "Log " + twoDigits(today.day) + "-" + twoDigits(today.month) + "-" +
+                           fourDigits(today.year) + " " + startTime + ".txt";
+
+    // Headless mode has no sampling loop that keeps these current.
+    if (!s.markSpec.empty()) {
+        sampleMemory();
+        measureCpuClock();
+    }
+
+    if (!s.logFileName.empty()) {
+        prepareDirectories(s.logFileName);
+        fileName = s.logFileName;
+    }
+
+    // A file that cannot be opened is not reported: the session runs its
+    // course and writes nothing.
+    LogWriter writer;
+    openLog(writer, fileName);
+    writeLogHeader(writer);
+
+    // Priming pass: sets the previous times that the first pass measures from.
+    samplePass(nullptr);
+
+    const double durationSeconds = numericValue(s.durationText);
+    const double intervalMs = usableIntervalMs(numericValue(s.intervalText));
+    os::pauseMs(pauseLengthMs(intervalMs));
+    const std::int32_t passCount = passCountFor(durationSeconds, intervalMs);
+
+    // Each pass is paced from its own start, so the sampling work does not
+    // add up to drift. The first pass covers the priming pause and is not
+    // written.
+    std::int32_t passIndex = 0;
+    for (;;) {
+        const double passStart = sessionClockMs();
+        passIndex += 1;
+        samplePass(passIndex >= 2 ? &writer : nullptr);
+        flushLog(writer);
+        const double elapsed = rounding::nearest(os::secondsClock() * 1000.0 - passStart);
+        os::pauseMs(pauseLengthMs(intervalMs - elapsed));
+        const std::string key = readKey();
+        if (passIndex >= passCount || key == STOP_KEY) break;
+    }
+
+    closeLog(writer);
+    s.logState = LOG_IDLE;
+
+    drawText(688, textY, buttonErase, colourAccent);
+    drawText(688, textY, "START!", colourWhite);
+    drawBox(0, 0, 799, s.screenHeight - 1, colourWhite);
+}

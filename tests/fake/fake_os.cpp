@@ -62,14 +62,20 @@ bool snapshotProcesses(std::vector<ProcessInfo>& out) {
 }
 
 ProcessSample queryProcess(std::int32_t pid) {
-    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
     ProcessSample sample;
-    const fakeos::Process* p = fakeos::find(pid);
-    if (!p || !p->openable) return sample;
-    sample.opened = true;
-    sample.kernelTime = p->kernelTime;
-    sample.userTime = p->userTime;
-    sample.workingSetBytes = p->workingSetBytes;
+    std::function<void(std::int32_t)> hook;
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        hook = fakeos::state().onQueryProcess;
+        const fakeos::Process* p = fakeos::find(pid);
+        if (p && p->openable) {
+            sample.opened = true;
+            sample.kernelTime = p->kernelTime;
+            sample.userTime = p->userTime;
+            sample.workingSetBytes = p->workingSetBytes;
+        }
+    }
+    if (hook) hook(pid);
     return sample;
 }
 
@@ -114,7 +120,7 @@ double secondsClock() {
     if (s.realTime) return fakeos::realNow();
     // Reading the clock in a busy wait must move it, or the wait never ends.
     const double now = s.clock;
-    fakeos::advance(0.0001);
+    fakeos::advance(s.clockReadSeconds);
     return now;
 }
 

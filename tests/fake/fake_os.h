@@ -48,11 +48,13 @@ struct State {
     std::uint32_t cycleCounter = 0;
     std::uint32_t cyclesPerSecond = 0;  // added to the counter as the clock moves
     double clock = 1000.0;              // seconds
+    double clockReadSeconds = 0.0001;   // how far each secondsClock read moves the clock
     os::LocalTime startTime{2026, 12, 9, 5, 25, 17, 0};  // local time at clock 1000.0
 
     bool realTime = false;  // pauses really sleep and the clock follows
     std::vector<std::int64_t> pauses;
     std::function<void(std::int64_t)> onPause;  // runs after each recorded pause
+    std::function<void(std::int32_t)> onQueryProcess;  // runs after each queryProcess (work that takes time)
 
     std::vector<std::int32_t> terminated;
     std::vector<std::int32_t> terminateRefused;  // pids that cannot be ended

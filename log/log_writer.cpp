@@ -1,0 +1,122 @@
+#include "log/log_writer.h"
+
+#include "app/monitor_state.h"
+#include "os/os.h"
+#include "probe/process_table.h"
+#include "screen/gauges.h"
+
+namespace {
+
+// Decimal with at least `digits` digits, leading zeros (non-negative values).
+std::string zeroPadded(int value, std::size_t digits) {
+    std::string text = std::to_string(value);
+    if (text.size() < digits && value >= 0) text.insert(0, digits - text.size(), '0');
+    return text;
+}
+
+}  // namespace
+
+void openLog(LogWriter& writer, const std::string& path) {
+    writer.file = std::fopen(path.c_str(), "wb");
+    writer.column = 0;
+    writer.pending.clear();
+    // Unbuffered: each commit is one write to the system, never split.
+    if (writer.file) std::setvbuf(writer.file, nullptr, _IONBF, 0);
+}
+
+void commitLog(LogWriter& writer) {
+    if (writer.file && !writer.pending.empty()) {
+        std::fwrite(writer.pending.data(), 1, writer.pending.size(), writer.file);
+    }
+    writer.pending.clear();
+}
+
+void flushLog(LogWriter& writer) {
+    commitLog(writer);
+    if (writer.file) std::fflush(writer.file);
+}
+
+void closeLog(LogWriter& writer) {
+    commitLog(writer);
+    if (writer.file) std::fclose(writer.file);
+    writer.file = nullptr;
+}
+
+void writeText(LogWriter& writer, std::string_view text) {
+    writer.pending.append(text);
+    const std::size_t lastBreak = text.find_last_of("\r\n");
+    if (lastBreak == std::string_view::npos) {
+        writer.column += static_cast<std::int32_t>(text.size());
+    } else {
+        writer.column = static_cast<std::int32_t>(text.size() - lastBreak - 1);
+    }
+}
+
+void padToZone(LogWriter& writer) {
+    const std::int32_t spaces = ZONE_WIDTH - writer.column % ZONE_WIDTH;
+    writeText(writer, std::string(static_cast<std::size_t>(spaces), ' '));
+}
+
+void endLine(LogWriter& writer) { writeText(writer, "\r\n"); }
+
+std::string rightAlign(std::string_view text, std::int32_t width) {
+    std::string out;
+    if (width > 0 && text.size() < static_cast<std::size_t>(width)) {
+        out.assign(static_cast<std::size_t>(width) - text.size(), ' ');
+    }
+    out.append(text);
+    return out;
+}
+
+std::string padRight(std::string_view text, std::int32_t width) {
+    std::string out(text);
+    if (width > 0 && out.size() < static_cast<std::size_t>(width)) {
+        out.append(static_cast<std::size_t>(width) - out.size(), ' ');
+    }
+    return out;
+}
+
+void writeLogHeader(LogWriter& writer) {
+    const MonitorState& s = monitorState;
+    const os::LocalTime now = os::localTime();
+
+    writeText(writer, "Log vom " + zeroPadded(now.day, 2) + "." + zeroPadded(now.month, 2) + "." +
+                          zeroPadded(now.year, 4));
+    padToZone(writer);
+    writeText(writer, "Startzeit:  " + zeroPadded(now.hour, 2) + ":" + zeroPadded(now.minute, 2) + ":" +
+                          zeroPadded(now.second, 2) + "\r\n");
+    endLine(writer);
+
+    writeText(writer, "Dauer:    ");
+    padToZone(writer);
+    writeText(writer, rightAlign(s.durationText, 8) + "  Sekunden");
+    endLine(writer);
+
+    writeText(writer, "Intervall:");
+    padToZone(writer);
+    writeText(writer, rightAlign(s.intervalText, 8) + "  Millisekunden\r\n");
+    endLine(writer);
+
+    writeText(writer, "CPU-Takt: " + clockText(s.cpuClockGHz) + " GHz");
+    endLine(writer);
+
+    writeText(writer, "Verf\xFC" "gbarer Speicher: " + std::to_string(s.totalMemoryMB) + " MB\r\n\r\n");
+    endLine(writer);
+
+    flushLog(writer);
+}
+
+void writeSampleRecord(LogWriter& writer, std::int32_t row) {
+    if (row < 1 || static_cast<std::size_t>(row) >= processTable.size()) return;
+    const ProcessEntry& entry = processTable[static_cast<std::size_t>(row)];
+    const os::LocalTime now = os::localTime();
+
+    writeText(writer, zeroPadded(now.hour, 2) + ":" + zeroPadded(now.minute, 2) + ":" +
+                          zeroPadded(now.second, 2) + ":" + zeroPadded(now.millisecond, 3));
+    padToZone(writer);
+    writeText(writer, padRight(entry.name, NAME_WIDTH) + rightAlign(std::to_string(entry.cpuPercent), 3) +
+                          "% CPU" + rightAlign(std::to_string(entry.ramKB), 17) + " KB RAM\r\n");
+    endLine(writer);
+
+    commitLog(writer);  // the record and its empty line in one write
+}

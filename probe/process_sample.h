@@ -1,0 +1,13 @@
+// Per-process sampling: one row's CPU share since that row's previous sample
+// and its working set, written into processTable and drawn.
+#pragma once
+
+#include <cstdint>
+
+// Measures process `pid` for table row `row` (1-based). A row that the table
+// or the per-row arrays do not have is left alone: nothing is read, written
+// or drawn.
+void sampleProcess(std::int32_t pid, std::int32_t row);
+
+// Bytes of working set to KB, nearest, halves to even.
+std::int32_t kilobytesFromBytes(std::uint64_t bytes);

@@ -1,0 +1,58 @@
+#include "probe/system_load.h"
+
+#include "app/monitor_state.h"
+#include "os/os.h"
+#include "probe/rounding.h"
+#include "probe/time_arithmetic.h"
+#include "screen/gauges.h"
+
+float cpuClockFromCycles(std::uint32_t before, std::uint32_t after) {
+    // The counter's low half wraps; the difference read as signed 32 bits is
+    // the count over the window.
+    const auto cycles = static_cast<std::int32_t>(after - before);
+    const std::int32_t hundredths = cycles / 100000;  // truncates toward zero
+    return static_cast<float>(hundredths / 100.0);
+}
+
+void measureCpuClock() {
+    const std::uint32_t before = os::cycleCounterLow();
+    const double deadline = os::secondsClock() + 0.01;
+    // A busy wait: a sleep would let the processor clock down or run others.
+    while (!(os::secondsClock() > deadline)) {
+    }
+    const std::uint32_t after = os::cycleCounterLow();
+    monitorState.cpuClockGHz = cpuClockFromCycles(before, after);
+}
+
+CpuLoad cpuLoadFromDeltas(std::int64_t dIdle, std::int64_t dKernel, std::int64_t dUser) {
+    CpuLoad out;
+    out.systemTimeDelta = timearith::plus(dKernel, dUser);
+    const std::int64_t busy = timearith::times100(timearith::minus(out.systemTimeDelta, dIdle));
+    out.load = rounding::sharePercent(busy, out.systemTimeDelta);
+    return out;
+}
+
+void sampleCpuLoad() {
+    MonitorState& s = monitorState;
+    os::SystemTimes now;
+    os::systemTimes(now);  // a failed query leaves three zeros, which flow on
+    const CpuLoad figures = cpuLoadFromDeltas(timearith::minus(now.idle, s.prevSystemIdleTime),
+                                              timearith::minus(now.kernel, s.prevSystemKernelTime),
+                                              timearith::minus(now.user, s.prevSystemUserTime));
+    s.systemTimeDelta = figures.systemTimeDelta;
+    s.prevSystemIdleTime = now.idle;
+    s.prevSystemKernelTime = now.kernel;
+    s.prevSystemUserTime = now.user;
+    drawCpuGauge(figures.load, s.cpuClockGHz);
+}
+
+std::int32_t megabytesFromBytes(std::uint64_t bytes) {
+    return rounding::nearestSaturated(static_cast<double>(bytes) / 1024.0 / 1024.0);
+}
+
+void sampleMemory() {
+    os::MemoryStatus memory;
+    os::memoryStatus(memory);
+    monitorState.totalMemoryMB = megabytesFromBytes(memory.totalBytes);
+    drawMemoryGauge(memory.loadPercent, monitorState.totalMemoryMB);
+}

@@ -1,0 +1,350 @@
+// Whole log sessions on the scripted OS and the in-memory window.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/monitor_state.h"
+#include "log/log_session.h"
+#include "probe/process_table.h"
+#include "screen/surface.h"
+#include "screen/window_backend.h"
+#include "tests/fake/fake_os.h"
+#include "tests/log/log_test_files.h"
+
+namespace {
+
+const std::string CRLF = "\r\n";
+constexpr int HEADER_LINES = 9;
+
+// Splits at CR LF; the file ends with CR LF, so the last piece is dropped.
+std::vector<std::string> lines(const std::string& bytes) {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t end = bytes.find(CRLF, at);
+        if (end == std::string::npos) {
+            out.push_back(bytes.substr(at) + "<no CR LF>");
+            break;
+        }
+        out.push_back(bytes.substr(at, end - at));
+        at = end + 2;
+    }
+    return out;
+}
+
+class Session : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fakeos::reset();
+        resetMonitorState();
+        surface::reset();
+        fakeos::state().processes = {
+            {4, "System", false, 0, 0, 0},
+            {100, "explorer.exe", true, 0, 0, 812 * 1024},
+            {200, "notepad.exe", true, 0, 0, 520 * 1024},
+        };
+        enumerateProcesses();
+        resizeRowArrays(monitorState.processCount);
+        folder = freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        monitorState.logFileName = inFolder(folder, "run.txt");
+        monitorState.durationText = "1";
+        monitorState.intervalText = "400";
+    }
+    void TearDown() override { surface::reset(); }
+
+    void mark(int row) { markedPid[static_cast<std::size_t>(row)] = processTable[static_cast<std::size_t>(row)].pid; }
+    void openScreen() {
+        openWindow(800, 584);
+        monitorState.screenHeight = 584;
+    }
+    // Runs the session; the file's lines after the nine header lines.
+    std::vector<std::string> run() {
+        runLogSession();
+        all = lines(readFile(monitorState.logFileName));
+        if (all.size() < HEADER_LINES) return {"<short header>"};
+        return std::vector<std::string>(all.begin() + HEADER_LINES, all.end());
+    }
+    // The record lines (every other line), checking the empty ones between.
+    static std::vector<std::string> records(const std::vector<std::string>& body) {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < body.size(); i += 2) {
+            out.push_back(body[i]);
+            EXPECT_TRUE(i + 1 < body.size() && body[i + 1].empty()) << "record " << i / 2 << " lacks its empty line";
+        }
+        return out;
+    }
+    static int countOf(const std::vector<std::string>& recs, const std::string& name) {
+        int n = 0;
+        for (const std::string& r : recs) n += r.size() > 14 && r.compare(14, name.size() + 1, name + " ") == 0;
+        return n;
+    }
+    std::vector<std::int64_t>& pauses() { return fakeos::state().pauses; }
+    // The pixels of an 8-pixel-high strip.
+    static std::vector<std::uint32_t> strip(int x, int y, int width) {
+        std::vector<std::uint32_t> out;
+        for (int dy = 0; dy < 8; ++dy)
+            for (int dx = 0; dx < width; ++dx) out.push_back(surface::pixel(x + dx, y + dy));
+        return out;
+    }
+    // How the start button's label looks when drawn on its own.
+    static std::vector<std::uint32_t> buttonLabel(const std::string& label) {
+        fillBox(0, 300, 100, 320, colourBackground);
+        drawText(8, 304, std::string(6, static_cast<char>(glyphFullBlock)), colourAccent);
+        drawText(8, 304, label, colourWhite);
+        return strip(8, 304, 48);
+    }
+
+    std::string folder;
+    std::vector<std::string> all;
+};
+
+TEST_F(Session, EmptyTextsTakeTheDefaults) {
+    monitorState.durationText.clear();
+    monitorState.intervalText.clear();
+    mark(2);
+    mark(3);
+    const auto recs = records(run());
+    EXPECT_EQ(monitorState.durationText, "4");
+    EXPECT_EQ(monitorState.intervalText, "400");
+    ASSERT_EQ(all.size(), HEADER_LINES + 2u * 20);
+    EXPECT_EQ(all[2], "Dauer:               4  Sekunden");
+    EXPECT_EQ(all[3], "Intervall:         400  Millisekunden");
+    EXPECT_EQ(countOf(recs, "explorer.exe"), 10);
+    EXPECT_EQ(countOf(recs, "notepad.exe"), 10);
+    // Passes write their marked rows in table order.
+    for (std::size_t i = 0; i < recs.size(); ++i) {
+        EXPECT_EQ(countOf({recs[i]}, i % 2 == 0 ? "explorer.exe" : "notepad.exe"), 1) << recs[i];
+    }
+    EXPECT_EQ(pauses().size(), 12u);  // priming pause + 11 passes
+    EXPECT_EQ(pauses().front(), 400);
+    EXPECT_EQ(monitorState.logState.load(), LOG_IDLE);
+}
+
+TEST_F(Session, PassCountsFromDurationAndInterval) {
+    struct Case {
+        const char* duration;
+        const char* interval;
+        int recordsEach;
+    };
+    const Case cases[] = {
+        {"4", "400", 10}, {"1", "400", 3}, {"3", "2000", 1}, {"0", "400", 0},
+        {"1e3", "1e5", 10}, {"1d3", "100000", 10}, {" 7", "1000", 7}, {"2", " 400", 5},
+        // Durations that are no number, negative or infinite: header only.
+        {"abc", "400", 0}, {"-5", "400", 0}, {"1e400", "400", 0}, {"nan", "400", 0},
+        // Intervals that cannot pace: one pass at once, header only.
+        {"4", "0", 0}, {"4", "abc", 0}, {"4", "-5", 0}, {"-4", "-400", 0}, {"4", "1e400", 0}, {"4", "nan", 0},
+    };
+    for (const Case& c : cases) {
+        fakeos::state().pauses.clear();
+        monitorState.durationText = c.duration;
+        monitorState.intervalText = c.interval;
+        mark(2);
+        const auto recs = records(run());
+        EXPECT_EQ(countOf(recs, "explorer.exe"), c.recordsEach) << c.duration << " / " << c.interval;
+        EXPECT_EQ(recs.size(), static_cast<std::size_t>(c.recordsEach)) << c.duration << " / " << c.interval;
+        EXPECT_EQ(pauses().size(), static_cast<std::size_t>(c.recordsEach) + 2) << c.duration << " / " << c.interval;
+        EXPECT_EQ(monitorState.durationText, c.duration);  // only empty texts are replaced
+        for (std::int64_t p : pauses()) EXPECT_GE(p, 0) << c.duration << " / " << c.interval;
+    }
+    // Unusable intervals never pause.
+    monitorState.durationText = "4";
+    monitorState.intervalText = "0";
+    fakeos::state().pauses.clear();
+    run();
+    EXPECT_EQ(pauses(), (std::vector<std::int64_t>{0, 0}));
+}
+
+TEST_F(Session, HeaderOnlyWithoutMarkedRows) {
+    const auto body = run();
+    EXPECT_TRUE(body.empty());
+    EXPECT_EQ(all.size(), static_cast<std::size_t>(HEADER_LINES));
+    EXPECT_EQ(pauses().size(), 5u);  // the full session time all the same
+}
+
+TEST_F(Session, PassesArePacedFromTheirOwnStart) {
+    fakeos::State& f = fakeos::state();
+    f.clockReadSeconds = 0;
+    f.onQueryProcess = [](std::int32_t) { fakeos::advance(0.05); };  // each query takes 50 ms
+    mark(2);
+    const auto recs = records(run());
+    // Three rows per pass: 150 ms of work, so 250 ms of pause.
+    EXPECT_EQ(pauses(), (std::vector<std::int64_t>{400, 250, 250, 250, 250}));
+    ASSERT_EQ(recs.size(), 3u);
+    // Priming 150 + pause 400 + pass 1 400 = 950 ms; explorer is the second
+    // row, sampled 100 ms into its pass. The records are one interval apart.
+    EXPECT_EQ(recs[0].substr(0, 12), "05:25:18:050");
+    EXPECT_EQ(recs[1].substr(0, 12), "05:25:18:450");
+    EXPECT_EQ(recs[2].substr(0, 12), "05:25:18:850");
+}
+
+TEST_F(Session, APassLongerThanTheIntervalStartsTheNextAtOnce) {
+    fakeos::State& f = fakeos::state();
+    f.clockReadSeconds = 0;
+    f.onQueryProcess = [](std::int32_t) { fakeos::advance(0.2); };  // 600 ms per pass
+    mark(3);
+    const auto recs = records(run());
+    EXPECT_EQ(pauses(), (std::vector<std::int64_t>{400, 0, 0, 0, 0}));
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_EQ(recs[0].substr(0, 12), "05:25:19:200");
+    EXPECT_EQ(recs[1].substr(0, 12), "05:25:19:800");
+    EXPECT_EQ(recs[2].substr(0, 12), "05:25:20:400");
+}
+
+TEST_F(Session, RecordsCarryEachPassFigures) {
+    fakeos::State& f = fakeos::state();
+    f.systemTimes = {0, 0, 0};
+    f.onPause = [](std::int64_t) {
+        fakeos::State& s = fakeos::state();
+        s.systemTimes.kernel += 1000;
+        s.systemTimes.idle += 600;
+        fakeos::find(100)->kernelTime += 250;
+        fakeos::find(100)->userTime += 50;
+    };
+    mark(2);
+    mark(3);
+    const auto recs = records(run());
+    ASSERT_EQ(recs.size(), 6u);
+    for (std::size_t i = 0; i < recs.size(); i += 2) {
+        EXPECT_EQ(recs[i].substr(12), "  explorer.exe                        30% CPU              812 KB RAM");
+        EXPECT_EQ(recs[i + 1].substr(12), "  notepad.exe                          0% CPU              520 KB RAM");
+    }
+}
+
+TEST_F(Session, AMarkedProcessThatEndedIsWrittenAsZeros) {
+    fakeos::find(100)->kernelTime = 5000;
+    mark(2);
+    fakeos::state().processes.erase(fakeos::state().processes.begin() + 1);
+    const auto recs = records(run());
+    ASSERT_EQ(recs.size(), 3u);
+    for (const std::string& r : recs) {
+        EXPECT_EQ(r.substr(12), "  explorer.exe                         0% CPU                0 KB RAM");
+    }
+}
+
+TEST_F(Session, EveryRowIsSampledInEveryPass) {
+    std::vector<std::int32_t> queried;
+    fakeos::state().onQueryProcess = [&](std::int32_t pid) { queried.push_back(pid); };
+    mark(3);
+    run();
+    // The priming pass and four passes, every row each time.
+    ASSERT_EQ(queried.size(), 15u);
+    const std::int32_t order[] = {4, 100, 200};
+    for (std::size_t i = 0; i < queried.size(); ++i) EXPECT_EQ(queried[i], order[i % 3]);
+}
+
+TEST_F(Session, SpaceEndsTheSessionAfterItsPass) {
+    openScreen();
+    surface::pushKey(" ");
+    mark(2);
+    EXPECT_EQ(records(run()).size(), 0u);  // taken after pass 1, which is never written
+    EXPECT_EQ(pauses().size(), 2u);
+
+    fakeos::state().pauses.clear();
+    surface::pushKey("a");
+    surface::pushKey("\xFFI");
+    surface::pushKey(" ");
+    EXPECT_EQ(records(run()).size(), 2u);  // one key per pass: space in pass 3
+    EXPECT_EQ(pauses().size(), 4u);
+    EXPECT_EQ(monitorState.logState.load(), LOG_IDLE);
+}
+
+TEST_F(Session, TheWindowShowsTheSession) {
+    openScreen();
+    monitorState.durationText.clear();
+    fillBox(0, 0, 799, 583, colourBackground);
+    fillBox(168, 534, 253, 552, colourWhite);  // the duration field
+    const auto logging = buttonLabel("LOGGE!");
+    const auto idle = buttonLabel("START!");
+    fillBox(0, 300, 100, 320, colourBackground);
+    bool checkedDuring = false;
+    fakeos::state().onPause = [&](std::int64_t) {
+        if (checkedDuring) return;
+        checkedDuring = true;
+        EXPECT_EQ(surface::pixel(0, 0), colourLogging);
+        EXPECT_EQ(surface::pixel(799, 583), colourLogging);
+        EXPECT_EQ(surface::pixel(400, 583), colourLogging);
+        EXPECT_EQ(strip(688, 539, 48), logging);
+    };
+    run();
+    EXPECT_TRUE(checkedDuring);
+    EXPECT_EQ(surface::pixel(0, 0), colourWhite);
+    EXPECT_EQ(surface::pixel(799, 583), colourWhite);
+    EXPECT_EQ(surface::pixel(0, 300), colourWhite);
+    EXPECT_EQ(strip(688, 539, 48), idle);
+    // The default duration is drawn into its field.
+    int black = 0;
+    for (std::uint32_t p : strip(180, 539, 8)) black += p == colourBlack;
+    EXPECT_GT(black, 0);
+}
+
+TEST_F(Session, AnUnopenableFileStillRunsTheWholeSession) {
+    writeFile(inFolder(folder, "plain"), "keep");
+    monitorState.logFileName = inFolder(inFolder(folder, "plain"), "run.txt");
+    mark(2);
+    openScreen();
+    runLogSession();
+    EXPECT_EQ(pauses().size(), 5u);
+    EXPECT_EQ(monitorState.logState.load(), LOG_IDLE);
+    EXPECT_EQ(readFile(inFolder(folder, "plain")), "keep");
+    EXPECT_FALSE(fileExists(monitorState.logFileName));
+    EXPECT_EQ(surface::pixel(0, 0), colourWhite);
+}
+
+TEST_F(Session, MissingDirectoriesAreMade) {
+    monitorState.logFileName = inFolder(inFolder(inFolder(folder, "new"), "deeper"), "run.txt");
+    mark(2);
+    const auto recs = records(run());
+    EXPECT_EQ(recs.size(), 3u);
+    EXPECT_EQ(all[0].substr(0, 8), "Log vom ");
+
+    // A directory that holds a plain file is used as it is.
+    writeFile(inFolder(folder, "other.txt"), "x");
+    monitorState.logFileName = inFolder(folder, "second.txt");
+    EXPECT_EQ(records(run()).size(), 3u);
+}
+
+TEST_F(Session, DefaultFileNameInTheWorkingDirectory) {
+    monitorState.logFileName.clear();
+    const std::string name = "Log 09-12-2026 052517.txt";
+    std::remove(name.c_str());
+    mark(2);
+    runLogSession();
+    const std::string bytes = readFile(name);
+    std::remove(name.c_str());
+    ASSERT_NE(bytes, "<missing>");
+    EXPECT_EQ(bytes.substr(0, 48), "Log vom 09.12.2026          Startzeit:  05:25:17");
+}
+
+TEST_F(Session, HeadlessSessionMeasuresMemoryAndClockFirst) {
+    fakeos::State& f = fakeos::state();
+    f.memory = {40, 805306368ull, 0};
+    f.cyclesPerSecond = 2390000000u;
+    monitorState.totalMemoryMB = 512;
+    monitorState.cpuClockGHz = 1.5f;
+    run();
+    EXPECT_EQ(all[5], "CPU-Takt: 1.5 GHz");  // windowed: the loop's figures
+    EXPECT_EQ(all[6], "Verf\xFCgbarer Speicher: 512 MB");
+
+    monitorState.markSpec = "explorer";
+    run();
+    EXPECT_EQ(monitorState.totalMemoryMB, 768);
+    EXPECT_GE(monitorState.cpuClockGHz, 2.39f);
+    EXPECT_EQ(all[6], "Verf\xFCgbarer Speicher: 768 MB");
+    EXPECT_EQ(all[5].substr(0, 12), "CPU-Takt: 2.");
+}
+
+TEST_F(Session, ShortPerRowArraysAreNotOverrun) {
+    markedPid.assign(2, 0);  // only row 1
+    prevKernelTime.assign(2, 0);
+    prevUserTime.assign(2, 0);
+    markedPid[1] = 4;
+    monitorState.processCount = 3;
+    const auto recs = records(run());
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_EQ(countOf(recs, "System"), 3);
+    monitorState.processCount = 1000;  // beyond the table itself
+    EXPECT_EQ(records(run()).size(), 3u);
+}
+
+}  // namespace
