@@ -1,0 +1,632 @@
+// The X11 realisation of the surface's window (the Linux port).
+//
+// One undecorated top-level window of the surface's size, centred on the
+// screen. A thread of its own reads the window's events and, every 16 ms,
+// copies the lines the program changed into the window's own image, from
+// which exposures are repainted without the program. Xlib runs in its
+// thread-safe mode: setTitle and setPosition talk to the server from the
+// caller's thread and then wake the window thread.
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "screen/window_backend.h"
+#include "screen/window_codepage.h"
+#include "screen/window_x11_keys.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto REFRESH_PERIOD = std::chrono::milliseconds(16);
+// A move the window manager has not confirmed by then is taken as done.
+constexpr auto MOVE_SETTLE = std::chrono::milliseconds(200);
+constexpr auto MAP_WAIT = std::chrono::milliseconds(2000);
+constexpr Time DOUBLE_CLICK_MS = 500;
+
+struct Atoms {
+    Atom wmProtocols, wmDeleteWindow, wmName, wmIconName, netWmName, netWmIconName, utf8String;
+    Atom motifWmHints, netActiveWindow, netWmPid, wmSelection;
+};
+
+struct X11Window {
+    Display* display = nullptr;
+    int screen = 0;
+    Window root = 0;
+    Window window = 0;
+    GC gc = nullptr;
+    Atoms atoms{};
+    int width = 0;
+    int height = 0;
+
+    // The picture as the window shows it. When the server's pixels are
+    // 0x00RRGGBB words, the image's memory is the copy target itself.
+    XImage* image = nullptr;
+    bool directImage = false;
+    std::vector<std::uint32_t> staging;
+    unsigned long redMask = 0, greenMask = 0, blueMask = 0;
+
+    int wakeRead = -1;
+    int wakeWrite = -1;
+    std::atomic<bool> syncPending{true};
+
+    // Window-thread state.
+    bool active = false;
+    int buttons = 0;  // 1 left, 2 right, 4 middle
+    unsigned lastPressButton = 0;
+    Time lastPressTime = 0;
+    std::array<unsigned char, 256> scanOfKeycode{};
+    std::array<bool, 256> keycodeDown{};
+    std::array<bool, 128> heldMirror{};
+
+    // Position, shared with the program's threads.
+    std::mutex positionMutex;
+    int knownX = 0, knownY = 0;
+    int targetX = 0, targetY = 0;
+    unsigned moveSerial = 0;
+    unsigned settledSerial = 0;
+    Clock::time_point movedAt{};
+};
+
+// Set once, when the window opens; never released (it lives as long as the process).
+std::atomic<X11Window*> theWindow{nullptr};
+std::mutex openMutex;
+
+// Errors (a window that vanished under a query, a focus request the server
+// refuses) must not end the program as Xlib's default handler would.
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+void wake(X11Window& w) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(w.wakeWrite, &byte, 1);
+}
+
+void drainWake(X11Window& w) {
+    char buffer[64];
+    while (read(w.wakeRead, buffer, sizeof buffer) > 0) {
+    }
+}
+
+Atom intern(Display* d, const char* name) { return XInternAtom(d, name, False); }
+
+bool windowManagerRunning(X11Window& w) { return XGetSelectionOwner(w.display, w.atoms.wmSelection) != None; }
+
+void setTextProperty(X11Window& w, Atom property, Atom type, const std::string& bytes) {
+    XChangeProperty(w.display, w.window, property, type, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+}
+
+// WM_NAME carries the program's bytes as they are (Latin-1 is Windows-1252
+// for every letter the program uses); _NET_WM_NAME the same text in UTF-8.
+void publishTitle(X11Window& w, const std::string& title) {
+    const std::string utf8 = codepage::utf8FromWindows1252(title);
+    setTextProperty(w, w.atoms.wmName, XA_STRING, title);
+    setTextProperty(w, w.atoms.wmIconName, XA_STRING, title);
+    setTextProperty(w, w.atoms.netWmName, w.atoms.utf8String, utf8);
+    setTextProperty(w, w.atoms.netWmIconName, w.atoms.utf8String, utf8);
+}
+
+void buildKeyTable(X11Window& w) {
+    int minCode = 0, maxCode = 0;
+    XDisplayKeycodes(w.display, &minCode, &maxCode);
+    w.scanOfKeycode.fill(0);
+    for (int code = std::max(minCode, 8); code <= std::min(maxCode, 255); ++code) {
+        const KeySym sym = XkbKeycodeToKeysym(w.display, static_cast<KeyCode>(code), 0, 0);
+        w.scanOfKeycode[static_cast<std::size_t>(code)] = static_cast<unsigned char>(x11keys::scanCodeForKey(code, sym));
+    }
+}
+
+void readPosition(X11Window& w, int& x, int& y) {
+    Window child = 0;
+    x = y = 0;
+    XTranslateCoordinates(w.display, w.window, w.root, 0, 0, &x, &y, &child);
+}
+
+// The server reported where the window is now.
+void positionReported(X11Window& w) {
+    int x = 0, y = 0;
+    readPosition(w, x, y);
+    std::lock_guard<std::mutex> guard(w.positionMutex);
+    w.knownX = x;
+    w.knownY = y;
+    if (x == w.targetX && y == w.targetY) w.settledSerial = w.moveSerial;
+}
+
+void settleStaleMove(X11Window& w) {
+    unsigned serial = 0;
+    {
+        std::lock_guard<std::mutex> guard(w.positionMutex);
+        if (w.settledSerial == w.moveSerial || Clock::now() - w.movedAt < MOVE_SETTLE) return;
+        serial = w.moveSerial;
+    }
+    int x = 0, y = 0;
+    readPosition(w, x, y);
+    std::lock_guard<std::mutex> guard(w.positionMutex);
+    w.knownX = x;
+    w.knownY = y;
+    w.settledSerial = serial;
+}
+
+// ---- picture ----------------------------------------------------------------
+
+bool hostIsLittleEndian() {
+    const std::uint16_t probe = 1;
+    unsigned char first = 0;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
+}
+
+int maskShift(unsigned long mask) {
+    int shift = 0;
+    while (mask != 0 && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+// Scales an 8-bit channel into the bits of `mask`.
+unsigned long channel(std::uint32_t value8, unsigned long mask) {
+    const int shift = maskShift(mask);
+    const unsigned long top = mask >> shift;
+    return ((value8 * top + 127) / 255) << shift;
+}
+
+bool createImage(X11Window& w, Visual* visual, int depth) {
+    w.image = XCreateImage(w.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                           static_cast<unsigned>(w.width), static_cast<unsigned>(w.height), 32, 0);
+    if (w.image == nullptr) return false;
+    w.image->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(w.image->bytes_per_line) * w.height, 1));
+    if (w.image->data == nullptr) return false;
+    // Pixels are written in the host's byte order; Xlib swaps for the server.
+    w.image->byte_order = hostIsLittleEndian() ? LSBFirst : MSBFirst;
+    XInitImage(w.image);
+    w.redMask = visual->red_mask;
+    w.greenMask = visual->green_mask;
+    w.blueMask = visual->blue_mask;
+    w.directImage = w.image->bits_per_pixel == 32 && w.image->bytes_per_line == w.width * 4 &&
+                    w.redMask == 0xFF0000 && w.greenMask == 0x00FF00 && w.blueMask == 0x0000FF;
+    if (!w.directImage) w.staging.assign(static_cast<std::size_t>(w.width) * w.height, 0);
+    return true;
+}
+
+std::uint32_t* copyTarget(X11Window& w) {
+    return w.directImage ? reinterpret_cast<std::uint32_t*>(w.image->data) : w.staging.data();
+}
+
+void convertLines(X11Window& w, int first, int last) {
+    for (int y = first; y <= last; ++y) {
+        const std::uint32_t* row = w.staging.data() + static_cast<std::size_t>(y) * w.width;
+        for (int x = 0; x < w.width; ++x) {
+            const std::uint32_t p = row[x];
+            const unsigned long value = channel((p >> 16) & 0xFF, w.redMask) | channel((p >> 8) & 0xFF, w.greenMask) |
+                                        channel(p & 0xFF, w.blueMask);
+            XPutPixel(w.image, x, y, value);
+        }
+    }
+}
+
+void putLines(X11Window& w, int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    XPutImage(w.display, w.window, w.gc, w.image, x, y, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+}
+
+// ---- input ------------------------------------------------------------------
+
+void pushKind(int kind, int x = 0) {
+    SurfaceEvent event;
+    event.kind = kind;
+    event.x = x;
+    surface::pushEvent(event);
+}
+
+void changeActive(X11Window& w, bool active) {
+    if (w.active == active) return;
+    w.active = active;
+    w.heldMirror.fill(false);
+    w.keycodeDown.fill(false);
+    surface::setActive(active);
+    pushKind(active ? EVENT_ACTIVATED : EVENT_DEACTIVATED);
+}
+
+void refreshHeldKeys(X11Window& w) {
+    char map[32];
+    XQueryKeymap(w.display, map);
+    std::array<bool, 128> held{};
+    for (int code = 8; code < 256; ++code) {
+        if (!(map[code / 8] & (1 << (code % 8)))) continue;
+        const int scan = w.scanOfKeycode[static_cast<std::size_t>(code)];
+        if (scan > 0 && scan < 128) held[static_cast<std::size_t>(scan)] = true;
+    }
+    for (std::size_t scan = 0; scan < held.size(); ++scan) {
+        if (held[scan] == w.heldMirror[scan]) continue;
+        w.heldMirror[scan] = held[scan];
+        surface::setKeyHeld(static_cast<int>(scan), held[scan]);
+    }
+}
+
+int surfaceButton(unsigned xButton) {
+    switch (xButton) {
+        case Button1: return 1;
+        case Button3: return 2;
+        case Button2: return 4;
+        default: return 0;
+    }
+}
+
+void releaseAllButtons(X11Window& w) {
+    for (int button : {1, 2, 4}) {
+        if (w.buttons & button) surface::mouseButton(button, false);
+    }
+    w.buttons = 0;
+}
+
+void onButton(X11Window& w, const XButtonEvent& e, bool down) {
+    surface::mouseMoved(e.x, e.y, e.x_root, e.y_root);
+    if (e.button == Button4 || e.button == Button5) {
+        if (down) surface::mouseWheel(e.button == Button4 ? 1 : -1);
+        return;
+    }
+    if (e.button == 6 || e.button == 7) {
+        if (down) pushKind(EVENT_HWHEEL, e.button == 7 ? 1 : -1);
+        return;
+    }
+    const int button = surfaceButton(e.button);
+    if (button == 0) return;
+    if (down) {
+        w.buttons |= button;
+        surface::mouseButton(button, true);
+        if (e.button == w.lastPressButton && e.time - w.lastPressTime <= DOUBLE_CLICK_MS) {
+            pushKind(EVENT_DOUBLE_CLICK, button);
+            w.lastPressButton = 0;
+        } else {
+            w.lastPressButton = e.button;
+            w.lastPressTime = e.time;
+        }
+    } else {
+        w.buttons &= ~button;
+        surface::mouseButton(button, false);
+    }
+}
+
+void onKey(X11Window& w, XKeyEvent& e, bool down) {
+    const std::size_t code = e.keycode & 0xFF;
+    const int scan = w.scanOfKeycode[code];
+    if (!down) {
+        w.keycodeDown[code] = false;
+        pushKind(EVENT_KEY_UP, scan);
+        return;
+    }
+    const bool repeat = w.keycodeDown[code];
+    w.keycodeDown[code] = true;
+    pushKind(repeat ? EVENT_KEY_REPEAT : EVENT_KEY_DOWN, scan);
+    char lookup[16];
+    KeySym sym = NoSymbol;
+    const int length = XLookupString(&e, lookup, sizeof lookup, &sym, nullptr);
+    const std::string keyCode = x11keys::keyCodeForPress(sym, lookup, length);
+    if (!keyCode.empty()) surface::pushKey(keyCode);
+}
+
+// Focus moves caused by grabs (a window manager's key binding, a menu of
+// another client) leave the window the focus window: they do not count.
+bool focusCounts(const XFocusChangeEvent& e) {
+    return (e.mode == NotifyNormal || e.mode == NotifyWhileGrabbed) && e.detail != NotifyPointer &&
+           e.detail != NotifyInferior;
+}
+
+void handleEvent(X11Window& w, XEvent& e) {
+    switch (e.type) {
+        case Expose:
+            putLines(w, e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height);
+            break;
+        case MotionNotify:
+            surface::mouseMoved(e.xmotion.x, e.xmotion.y, e.xmotion.x_root, e.xmotion.y_root);
+            break;
+        case EnterNotify:
+            surface::mouseMoved(e.xcrossing.x, e.xcrossing.y, e.xcrossing.x_root, e.xcrossing.y_root);
+            pushKind(EVENT_POINTER_ENTER);
+            break;
+        case LeaveNotify:
+            // Another client took the pointer: the release will go there.
+            if (e.xcrossing.mode == NotifyGrab) releaseAllButtons(w);
+            surface::pointerLeft();
+            pushKind(EVENT_POINTER_LEAVE);
+            break;
+        case ButtonPress:
+        case ButtonRelease:
+            onButton(w, e.xbutton, e.type == ButtonPress);
+            break;
+        case KeyPress:
+        case KeyRelease:
+            onKey(w, e.xkey, e.type == KeyPress);
+            break;
+        case FocusIn:
+        case FocusOut:
+            if (focusCounts(e.xfocus)) changeActive(w, e.type == FocusIn);
+            break;
+        case ClientMessage:
+            if (e.xclient.message_type == w.atoms.wmProtocols && e.xclient.format == 32 &&
+                static_cast<Atom>(e.xclient.data.l[0]) == w.atoms.wmDeleteWindow) {
+                surface::closeRequested();
+            }
+            break;
+        case ConfigureNotify:
+        case ReparentNotify:
+            positionReported(w);
+            break;
+        case MappingNotify:
+            XRefreshKeyboardMapping(&e.xmapping);
+            buildKeyTable(w);
+            break;
+        default:
+            break;
+    }
+}
+
+// After (re)opening, the core starts from "active, pointer unknown": bring
+// it in line with what the server says.
+void syncState(X11Window& w) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(w.display, &focus, &revert);
+    w.active = true;
+    w.heldMirror.fill(false);
+    w.keycodeDown.fill(false);
+    w.buttons = 0;
+    changeActive(w, focus == w.window);
+    Window rootReturn = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    if (XQueryPointer(w.display, w.window, &rootReturn, &child, &rootX, &rootY, &x, &y, &mask)) {
+        surface::mouseMoved(x, y, rootX, rootY);
+    }
+}
+
+void refresh(X11Window& w) {
+    if (w.active) refreshHeldKeys(w);
+    settleStaleMove(w);
+    int first = 0, last = 0;
+    if (!surface::takeChangedLines(copyTarget(w), first, last)) return;
+    if (!w.directImage) convertLines(w, first, last);
+    putLines(w, 0, first, w.width, last - first + 1);
+}
+
+void messageLoop(X11Window* w) {
+    Clock::time_point nextRefresh = Clock::now();
+    for (;;) {
+        // Until the core has the window open it would drop what arrives.
+        if (!surface::isOpen()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        if (w->syncPending.exchange(false)) syncState(*w);
+        while (XPending(w->display) > 0) {
+            XEvent event;
+            XNextEvent(w->display, &event);
+            handleEvent(*w, event);
+        }
+        const Clock::time_point now = Clock::now();
+        if (now >= nextRefresh) {
+            refresh(*w);
+            nextRefresh = now + REFRESH_PERIOD;
+        }
+        XFlush(w->display);
+        if (XEventsQueued(w->display, QueuedAlready) > 0) continue;
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextRefresh - Clock::now()).count() + 1;
+        pollfd fds[2] = {{ConnectionNumber(w->display), POLLIN, 0}, {w->wakeRead, POLLIN, 0}};
+        poll(fds, 2, static_cast<int>(std::max<long long>(wait, 0)));
+        if (fds[1].revents & POLLIN) drainWake(*w);
+    }
+}
+
+// ---- opening ------------------------------------------------------------------
+
+void setHints(X11Window& w, int x, int y) {
+    XSizeHints* size = XAllocSizeHints();
+    if (size) {
+        size->flags = USPosition | PPosition | PSize | PMinSize | PMaxSize;
+        size->x = x;
+        size->y = y;
+        size->width = size->min_width = size->max_width = w.width;
+        size->height = size->min_height = size->max_height = w.height;
+        XSetWMNormalHints(w.display, w.window, size);
+        XFree(size);
+    }
+    XWMHints* wm = XAllocWMHints();
+    if (wm) {
+        wm->flags = InputHint | StateHint;
+        wm->input = True;
+        wm->initial_state = NormalState;
+        XSetWMHints(w.display, w.window, wm);
+        XFree(wm);
+    }
+    XClassHint* cls = XAllocClassHint();
+    if (cls) {
+        char name[] = "Corvane";
+        cls->res_name = name;
+        cls->res_class = name;
+        XSetClassHint(w.display, w.window, cls);
+        XFree(cls);
+    }
+    Atom protocols[] = {w.atoms.wmDeleteWindow};
+    XSetWMProtocols(w.display, w.window, protocols, 1);
+    // Motif hints: flags = decorations given, decorations = none.
+    const long motif[5] = {2, 0, 0, 0, 0};
+    XChangeProperty(w.display, w.window, w.atoms.motifWmHints, w.atoms.motifWmHints, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(motif), 5);
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(w.display, w.window, w.atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+}
+
+bool waitForMap(X11Window& w) {
+    const Clock::time_point deadline = Clock::now() + MAP_WAIT;
+    XEvent event;
+    while (Clock::now() < deadline) {
+        if (XCheckTypedWindowEvent(w.display, w.window, MapNotify, &event)) {
+            XPutBackEvent(w.display, &event);
+            return true;
+        }
+        pollfd fd = {ConnectionNumber(w.display), POLLIN, 0};
+        poll(&fd, 1, 10);
+        XEventsQueued(w.display, QueuedAfterReading);
+    }
+    return false;
+}
+
+// Brings the window to the front and gives it the keyboard: through the
+// window manager when one runs, directly when none does (no one else would).
+void bringToFront(X11Window& w) {
+    XRaiseWindow(w.display, w.window);
+    if (windowManagerRunning(w)) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = w.window;
+        event.xclient.message_type = w.atoms.netActiveWindow;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = 1;  // a normal application asks
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(w.display, w.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    } else {
+        XSetInputFocus(w.display, w.window, RevertToParent, CurrentTime);
+    }
+}
+
+X11Window* createWindow(int width, int height) {
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr) return nullptr;
+    XSetErrorHandler(ignoreXError);
+    auto* w = new X11Window;
+    w->display = d;
+    w->screen = DefaultScreen(d);
+    w->root = RootWindow(d, w->screen);
+    w->width = width;
+    w->height = height;
+    Atoms& a = w->atoms;
+    a.wmProtocols = intern(d, "WM_PROTOCOLS");
+    a.wmDeleteWindow = intern(d, "WM_DELETE_WINDOW");
+    a.wmName = XA_WM_NAME;
+    a.wmIconName = XA_WM_ICON_NAME;
+    a.netWmName = intern(d, "_NET_WM_NAME");
+    a.netWmIconName = intern(d, "_NET_WM_ICON_NAME");
+    a.utf8String = intern(d, "UTF8_STRING");
+    a.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
+    a.netActiveWindow = intern(d, "_NET_ACTIVE_WINDOW");
+    a.netWmPid = intern(d, "_NET_WM_PID");
+    a.wmSelection = intern(d, ("WM_S" + std::to_string(w->screen)).c_str());
+
+    const int x = (DisplayWidth(d, w->screen) - width) / 2;
+    const int y = (DisplayHeight(d, w->screen) - height) / 2;
+    Visual* visual = DefaultVisual(d, w->screen);
+    const int depth = DefaultDepth(d, w->screen);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;
+    attributes.border_pixel = 0;
+    attributes.bit_gravity = NorthWestGravity;
+    attributes.colormap = DefaultColormap(d, w->screen);
+    attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                            PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask |
+                            StructureNotifyMask;
+    w->window = XCreateWindow(d, w->root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0, depth,
+                              InputOutput, visual, CWBackPixmap | CWBorderPixel | CWBitGravity | CWColormap | CWEventMask,
+                              &attributes);
+    int pipeEnds[2];
+    if (w->window == 0 || !createImage(*w, visual, depth) || pipe2(pipeEnds, O_NONBLOCK | O_CLOEXEC) != 0) {
+        XCloseDisplay(d);
+        return nullptr;  // the half-made record is left: this happens once at most
+    }
+    w->wakeRead = pipeEnds[0];
+    w->wakeWrite = pipeEnds[1];
+    w->gc = XCreateGC(d, w->window, 0, nullptr);
+    setHints(*w, x, y);
+    publishTitle(*w, std::string());
+    XDefineCursor(d, w->window, XCreateFontCursor(d, XC_left_ptr));
+    XkbSetDetectableAutoRepeat(d, True, nullptr);
+    buildKeyTable(*w);
+
+    XMapRaised(d, w->window);
+    XFlush(d);
+    if (waitForMap(*w)) bringToFront(*w);
+    XSync(d, False);
+    int px = 0, py = 0;
+    readPosition(*w, px, py);
+    w->knownX = w->targetX = px;
+    w->knownY = w->targetY = py;
+    return w;
+}
+
+}  // namespace
+
+namespace backend {
+
+bool open(int width, int height) {
+    std::lock_guard<std::mutex> guard(openMutex);
+    if (X11Window* w = theWindow) {
+        // Opened again after the core was reset (tests): the same window.
+        w->syncPending = true;
+        wake(*w);
+        return true;
+    }
+    XInitThreads();
+    X11Window* w = createWindow(width, height);
+    if (w == nullptr) return false;
+    theWindow = w;
+    std::thread(messageLoop, w).detach();
+    return true;
+}
+
+void setTitle(std::string_view title) {
+    X11Window* w = theWindow;
+    if (w == nullptr) return;
+    publishTitle(*w, std::string(title));
+    XSync(w->display, False);  // a search right after must find the new title
+    wake(*w);
+}
+
+void getPosition(int& x, int& y) {
+    X11Window* w = theWindow;
+    if (w == nullptr) {
+        x = y = 0;
+        return;
+    }
+    std::lock_guard<std::mutex> guard(w->positionMutex);
+    // Until the server has the window where it was last sent, report that
+    // place: a drag adds each movement to the position it asked for.
+    const bool pending = w->moveSerial != w->settledSerial;
+    x = pending ? w->targetX : w->knownX;
+    y = pending ? w->targetY : w->knownY;
+}
+
+void setPosition(int x, int y) {
+    X11Window* w = theWindow;
+    if (w == nullptr) return;
+    {
+        std::lock_guard<std::mutex> guard(w->positionMutex);
+        w->targetX = x;
+        w->targetY = y;
+        ++w->moveSerial;
+        w->movedAt = Clock::now();
+    }
+    XMoveWindow(w->display, w->window, x, y);
+    XFlush(w->display);
+    wake(*w);
+}
+
+}  // namespace backend
