@@ -100,7 +100,9 @@ CVP_API float CVP_CALL cvclock(void);
  *           ms = -1 waits for a key, looking every 50 ms; any other negative
  *           ms returns at once; 0..99 is one plain pause; 100 or more is
  *           watched in 50 ms steps. Keys read while watching are consumed.
- *           Without a console or terminal no key ever comes.
+ *           Without a console or terminal no key ever comes (so ms = -1
+ *           then waits for ever); neither does it to a process in the
+ *           terminal's background.
  *   kind 1: a plain pause of ms milliseconds; a negative ms does not pause.
  *   other kinds: no pause. */
 CVP_API int32_t CVP_CALL cvsleep(int32_t ms, int32_t kind);
