@@ -431,7 +431,11 @@ static int terminalChild(const char* slave, int ready) {
 static void checkTerminalKeys(void) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     int ready[2];
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 || pipe(ready) != 0) {
+    if (master < 0) {
+        printf("no pseudo-terminals on this machine: terminal key test skipped\n");
+        return;
+    }
+    if (grantpt(master) != 0 || unlockpt(master) != 0 || pipe(ready) != 0) {
         check(0, "pseudo-terminal for the key test");
         return;
     }
