@@ -1,0 +1,160 @@
+// The built program in headless mode, end to end: it is started with a
+// command line like a user would give, logs a process this test started,
+// and must leave a log file of the documented format and end with status 0.
+//
+// Usage: test_headless <Corvane> <corvsleeper> [gtest flags]
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/headless/child_process.h"
+#include "tests/headless/log_file_check.h"
+
+namespace {
+
+std::string corvane;
+std::string sleeper;
+
+#ifdef _WIN32
+const std::string sleeperName = "corvsleeper.exe";
+#else
+const std::string sleeperName = "corvsleeper";
+#endif
+
+std::string pidText(std::int32_t pid) {
+    std::string text = std::to_string(pid);
+    if (text.size() < 4) text.insert(0, 4 - text.size(), '0');
+    return text;
+}
+
+std::string join(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& i : items) out += i + "\n";
+    return out;
+}
+
+class Headless : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = scratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        child = startChild(sleeper, {"60"});
+        ASSERT_NE(child.pid, 0) << "cannot start " << sleeper;
+    }
+    void TearDown() override {
+        stopChild(child);
+        std::error_code ec;
+        if (!HasFailure()) std::filesystem::remove_all(folder, ec);  // kept to look at otherwise
+    }
+
+    // Runs Corvane with the arguments and returns its exit status.
+    int corvaneWith(const std::vector<std::string>& args, const std::string& workingDirectory = "") {
+        Child run = startChild(corvane, args, workingDirectory);
+        if (run.pid == 0) return -2;
+        return waitChild(run, 120);
+    }
+    std::string path(const std::string& name) const { return folder + separator + name; }
+
+    std::string folder;
+    Child child;
+};
+
+TEST_F(Headless, LogsAProcessByItsPid) {
+    const std::string log = path("bypid.txt");
+    ASSERT_EQ(corvaneWith({pidText(child.pid), "1", "200", log}), 0);
+    const LogFile file = readLogFile(log, "1", "200");
+    ASSERT_TRUE(file.exists);
+    EXPECT_TRUE(file.problems.empty()) << join(file.problems);
+    // nearest(1000 / 200 + 1) = 6 passes, the first unwritten. A PID text
+    // may also select other processes whose four-digit text it contains;
+    // each of them gets the same number of records.
+    EXPECT_EQ(countRecords(file, sleeperName), 5);
+    EXPECT_EQ(file.records.size() % 5, 0u);
+#ifndef _WIN32
+    for (const LogRecord& r : file.records) {
+        if (r.name == sleeperName) {
+            EXPECT_GT(r.ramKB, 0);  // a real working set
+        }
+    }
+#endif
+}
+
+TEST_F(Headless, LogsAProcessByItsName) {
+    const std::string log = path("byname.txt");
+    // Upper case on the command line: the selection is made lower-case.
+    ASSERT_EQ(corvaneWith({"CorvSleeper", "1", "200", log}), 0);
+    const LogFile file = readLogFile(log, "1", "200");
+    ASSERT_TRUE(file.exists);
+    EXPECT_TRUE(file.problems.empty()) << join(file.problems);
+    EXPECT_EQ(countRecords(file, sleeperName), 5);
+    EXPECT_EQ(file.records.size() % 5, 0u);
+    // Records of one process come in time order, one pass apart.
+    std::string previous;
+    for (const LogRecord& r : file.records) {
+        if (r.name != sleeperName) continue;
+        EXPECT_LT(previous, r.time);
+        previous = r.time;
+    }
+}
+
+TEST_F(Headless, OnlyTheFirstArgumentTakesTheDefaults) {
+    // Four seconds at 400 ms, into "Log DD-MM-YYYY hhmmss.txt" in the
+    // working directory.
+    ASSERT_EQ(corvaneWith({"corvsleeper"}, folder), 0);
+    std::string found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == 25 && name.compare(0, 4, "Log ") == 0 && name.compare(21, 4, ".txt") == 0) found = name;
+    }
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found[6], '-');
+    EXPECT_EQ(found[9], '-');
+    EXPECT_EQ(found[14], ' ');
+    const LogFile file = readLogFile(path(found), "4", "400");
+    EXPECT_TRUE(file.problems.empty()) << join(file.problems);
+    EXPECT_EQ(countRecords(file, sleeperName), 10);
+    // The start time of the name and of the header agree (or the header is
+    // a second later when the session started at a second's end).
+    const std::string hhmmss = found.substr(15, 6);
+    const std::string header = file.header[0].substr(40, 2) + file.header[0].substr(43, 2) + file.header[0].substr(46, 2);
+    EXPECT_LE(hhmmss, header);
+}
+
+TEST_F(Headless, AnUnwritablePathStillEndsWithStatusZero) {
+    const std::string blocker = path("plain");
+    { std::ofstream(blocker, std::ios::binary) << "keep"; }
+    const std::string log = blocker + separator + "sub" + separator + "log.txt";
+    ASSERT_EQ(corvaneWith({"corvsleeper", "0", "100", log}), 0);
+    std::ifstream in(blocker, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "keep");
+    EXPECT_FALSE(readLogFile(log, "0", "100").exists);
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1) << "nothing but the blocking file";
+}
+
+TEST_F(Headless, AMissingDirectoryIsMade) {
+    const std::string log = path("new") + separator + "deeper" + separator + "run";  // ".txt" is added
+    ASSERT_EQ(corvaneWith({pidText(child.pid), "0", "100", log}), 0);
+    const LogFile file = readLogFile(log + ".txt", "0", "100");
+    ASSERT_TRUE(file.exists);
+    EXPECT_TRUE(file.problems.empty()) << join(file.problems);
+    EXPECT_TRUE(file.records.empty()) << "a duration of 0 writes the header only";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <Corvane> <corvsleeper>\n", argv[0]);
+        return 2;
+    }
+    corvane = nativePath(argv[1]);
+    sleeper = nativePath(argv[2]);
+    return RUN_ALL_TESTS();
+}
