@@ -1,7 +1,145 @@
-// Placeholder until the windowed start-up and sampling loop land.
 #include "app/windowed.h"
 
-#include "os/os.h"
+#include <cmath>
+#include <mutex>
+#include <string>
+#include <thread>
 
-void runWindowedMode() { os::exitProcess(0); }
-void runSamplingLoop() { os::exitProcess(0); }
+#include "app/monitor_state.h"
+#include "input/input_loop.h"
+#include "log/log_session.h"
+#include "log/numeric_text.h"
+#include "os/os.h"
+#include "probe/process_sample.h"
+#include "probe/process_table.h"
+#include "probe/system_load.h"
+#include "screen/frame.h"
+#include "screen/list_view.h"
+#include "screen/surface.h"
+
+namespace {
+
+// Held by the loop for the whole work of a cycle and by a window-started log
+// session for its whole run. The loop's long pause keeps it out of the way
+// for most of a session; this makes sure of it for all of it.
+std::mutex cycleGate;
+
+std::thread inputThread;
+
+void sampleEveryRow() {
+    for (std::int32_t i = 1; i <= monitorState.processCount; ++i) {
+        sampleProcess(processTable[static_cast<std::size_t>(i)].pid, i);
+    }
+}
+
+// durationText × 1000 + 400 ms, rounded to nearest-even; a text that reads as
+// no number, or as one too large for a pause, gives a bounded figure.
+std::int64_t sessionPauseMs() {
+    const double ms = numericValue(monitorState.durationText) * 1000.0 + 400.0;
+    if (!(ms > 0.0)) return 0;
+    constexpr double longest = 9.0e15;  // far beyond any session, still exact in int64
+    return static_cast<std::int64_t>(std::nearbyint(ms < longest ? ms : longest));
+}
+
+}  // namespace
+
+void blankScreenRow(int s) {
+    static const std::string eraser(87, static_cast<char>(glyphFullBlock));
+    drawText(80, 16 * s + 25, eraser, colourBackground);
+    fillBox(20, 16 * s + 21, 34, 16 * s + 34, colourBackground);
+}
+
+void keyInterruptiblePause(std::int64_t ms) {
+    while (ms > 50) {
+        if (keyPressedSinceCheck()) return;
+        os::pauseMs(50);
+        ms -= 50;
+    }
+    os::pauseMs(ms);
+}
+
+void drawFirstFrame() {
+    MonitorState& s = monitorState;
+    if (s.processCount < VISIBLE_ROWS) s.lastRow = s.processCount;
+    measureCpuClock();  // before the window exists: nothing else competes for the CPU
+    drawStaticFrame();
+    lockScreen();
+    sampleCpuLoad();
+    sampleMemory();
+    resizeRowArrays(s.processCount);
+    sampleEveryRow();
+    unlockScreen();  // the whole first frame appears at once
+}
+
+void runWindowedMode() {
+    drawFirstFrame();
+    os::pauseMs(SAMPLE_PERIOD_MS);
+    runSamplingLoop();
+}
+
+void runSamplingCycle() {
+    std::lock_guard<std::mutex> gate(cycleGate);
+    MonitorState& s = monitorState;
+
+    takeStateLock();
+    enumerateProcesses();
+    if (s.shownCount < s.processCount) {
+        resizeRowArrays(s.processCount);
+        markedPid[static_cast<std::size_t>(s.processCount)] = 0;
+    }
+    if (s.processCount > s.lastRow && s.processCount <= VISIBLE_ROWS) {
+        s.firstRow = 1;
+        s.lastRow = s.processCount;
+        redrawList();
+    }
+    if (s.processCount < s.shownCount && s.firstRow > 1) {
+        // The window moves up by one row, however many processes vanished.
+        s.firstRow -= 1;
+        s.lastRow -= 1;
+        redrawList();
+    } else if (s.processCount < s.lastRow) {
+        s.firstRow = s.processCount >= VISIBLE_ROWS ? s.processCount - (VISIBLE_ROWS - 1) : 1;
+        s.lastRow = s.processCount;
+        for (int row = s.processCount + 1; row <= VISIBLE_ROWS; ++row) blankScreenRow(row);
+        redrawList();
+    }
+    s.shownCount = s.processCount;
+    releaseStateLock();
+
+    sampleCpuLoad();
+    sampleMemory();
+
+    lockScreen();
+    takeStateLock();
+    sampleEveryRow();
+    releaseStateLock();
+    unlockScreen();
+}
+
+void pauseAfterCycle() {
+    os::pauseMs(SAMPLE_PERIOD_MS);
+    if (monitorState.logState == LOG_RUNNING) keyInterruptiblePause(sessionPauseMs());
+}
+
+void runLogSessionBesideLoop() {
+    monitorState.logState = LOG_RUNNING;
+    std::lock_guard<std::mutex> gate(cycleGate);
+    runLogSession();
+}
+
+void runSamplingLoop() {
+    MonitorState& s = monitorState;
+    s.logState = LOG_IDLE;
+    createStateLock();
+    inputThread = std::thread(inputLoop);
+
+    do {
+        runSamplingCycle();
+        pauseAfterCycle();
+    } while (s.quitState != QUIT_REQUESTED);
+
+    s.quitState = QUIT_LOOP_ENDED;
+    if (inputThread.joinable()) inputThread.join();
+    destroyStateLock();
+    os::exitProcess(0);
+}

@@ -1,8 +1,33 @@
 // Windowed mode: start-up with the first frame, then the sampling loop.
 #pragma once
 
+#include <cstdint>
+
 // Never returns: the program ends from the loop's shutdown or the input thread.
 [[noreturn]] void runWindowedMode();
 
+// Start-up up to and including the first complete frame (before the pause).
+void drawFirstFrame();
+
 // The sampling loop proper (after the first frame has been shown).
 [[noreturn]] void runSamplingLoop();
+
+// One cycle of the loop without its pauses: enumeration, the visible-row
+// window rules, gauges and the per-process pass.
+void runSamplingCycle();
+
+// The pauses after a cycle: 800 ms, and while a session runs its duration +
+// 400 ms more, cut short by a key press.
+void pauseAfterCycle();
+
+// A pause of ms milliseconds in 50 ms steps that a key press ends early.
+void keyInterruptiblePause(std::int64_t ms);
+
+// Blanks screen row s (1..30) of the list: its text line and marker box.
+void blankScreenRow(int s);
+
+// Starts a log session from the window (on the input thread): sets logState
+// and runs the session while the sampling loop stands aside. A cycle that is
+// under way when the button is pressed finishes first; the next cycle waits
+// until the session is over, so the two never use the tables at once.
+void runLogSessionBesideLoop();

@@ -1,5 +1,6 @@
 // What a left press does, by the region it lands in, and ending the program.
 #include "app/monitor_state.h"
+#include "app/windowed.h"
 #include "input/actions.h"
 #include "input/entry_field.h"
 #include "input/regions.h"
@@ -8,11 +9,9 @@
 
 namespace {
 
-// The session runs here, on the input thread, and relabels the button itself.
-void startLogSession() {
-    monitorState.logState = LOG_RUNNING;
-    runLogSession();
-}
+// The session runs here, on the input thread, and relabels the button itself;
+// the sampling loop stands aside until it is over.
+void startLogSession() { runLogSessionBesideLoop(); }
 
 }  // namespace
 

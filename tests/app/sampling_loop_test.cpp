@@ -1,0 +1,296 @@
+// The windowed start-up and the sampling loop's window rules, on the fake OS
+// and the in-memory window.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <vector>
+#include <string>
+#include <thread>
+
+#include "app/monitor_state.h"
+#include "app/windowed.h"
+#include "probe/process_table.h"
+#include "screen/surface.h"
+#include "screen/window_backend.h"
+#include "tests/fake/fake_os.h"
+
+namespace {
+
+class SamplingLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fakeos::reset();
+        resetMonitorState();
+        surface::reset();
+        fakeos::state().memory = {40, 4ull << 30, 2ull << 30};
+    }
+    void TearDown() override { surface::reset(); }
+
+    static void snapshotOf(int count, int firstPid = 100) {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        auto& list = fakeos::state().processes;
+        list.clear();
+        for (int i = 0; i < count; ++i) {
+            fakeos::Process p;
+            p.pid = firstPid + i;
+            p.name = "proc" + std::to_string(i) + ".exe";
+            p.workingSetBytes = 4096u * (i + 1);
+            list.push_back(p);
+        }
+    }
+    // Start-up as the program does it: entry's first enumeration, then the frame.
+    static void start(int count) {
+        snapshotOf(count);
+        monitorState.firstRow = 1;
+        monitorState.lastRow = VISIBLE_ROWS;
+        enumerateProcesses();
+        drawFirstFrame();
+        createStateLock();
+    }
+    static void window(int first, int last) {
+        monitorState.firstRow = first;
+        monitorState.lastRow = last;
+    }
+    static bool rowBlank(int s) {
+        const int t = 16 * s + 25;
+        for (int y = t; y < t + 8; ++y) {
+            for (int x = 80; x <= 775; ++x) {
+                if (surface::pixel(x, y) != colourBackground) return false;
+            }
+        }
+        for (int y = 16 * s + 21; y <= 16 * s + 34; ++y) {
+            for (int x = 20; x <= 34; ++x) {
+                if (surface::pixel(x, y) != colourBackground) return false;
+            }
+        }
+        return true;
+    }
+    static bool rowHasText(int s) {
+        const int t = 16 * s + 25;
+        for (int y = t; y < t + 8; ++y) {
+            for (int x = 80; x <= 775; ++x) {
+                if (surface::pixel(x, y) == colourBlack) return true;
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(SamplingLoop, StartUpWindowFollowsTheCount) {
+    start(12);
+    EXPECT_EQ(monitorState.firstRow, 1);
+    EXPECT_EQ(monitorState.lastRow, 12);
+    EXPECT_EQ(monitorState.screenHeight, 584);
+    EXPECT_TRUE(rowHasText(12));
+    EXPECT_FALSE(rowHasText(13));
+    EXPECT_EQ(markedPid.size(), 13u);
+    EXPECT_EQ(processTable[3].ramKB, 12);  // the first pass sampled every row
+
+    resetMonitorState();
+    surface::reset();
+    start(200);
+    EXPECT_EQ(monitorState.lastRow, 30);
+    EXPECT_TRUE(rowHasText(30));
+}
+
+TEST_F(SamplingLoop, ClockIsMeasuredBeforeTheWindowOpens) {
+    fakeos::state().cyclesPerSecond = 3000000000u;
+    snapshotOf(3);
+    enumerateProcesses();
+    drawFirstFrame();
+    EXPECT_GT(monitorState.cpuClockGHz, 2.9f);
+    EXPECT_TRUE(surface::isOpen());
+}
+
+TEST_F(SamplingLoop, GrowthWithinThirtyRowsWidensTheWindow) {
+    start(25);
+    snapshotOf(27);
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.firstRow, 1);
+    EXPECT_EQ(monitorState.lastRow, 27);
+    EXPECT_EQ(monitorState.shownCount, 27);
+    EXPECT_TRUE(rowHasText(27));
+    EXPECT_EQ(markedPid.size(), 28u);
+}
+
+TEST_F(SamplingLoop, GrowthPastThirtyKeepsAShortWindow) {
+    start(28);
+    snapshotOf(33);
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.firstRow, 1);
+    EXPECT_EQ(monitorState.lastRow, 28);
+}
+
+TEST_F(SamplingLoop, ShrinkBelowTheWindowBlanksEmptiedRows) {
+    start(25);
+    monitorState.shownCount = 25;
+    snapshotOf(22);
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.firstRow, 1);
+    EXPECT_EQ(monitorState.lastRow, 22);
+    for (int s = 23; s <= 30; ++s) EXPECT_TRUE(rowBlank(s)) << s;
+    EXPECT_TRUE(rowHasText(22));
+}
+
+TEST_F(SamplingLoop, ShrinkWithAScrolledWindowMovesUpOneRowPerCycle) {
+    start(40);
+    monitorState.shownCount = 40;
+    window(11, 40);
+    snapshotOf(38);
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.firstRow, 10);
+    EXPECT_EQ(monitorState.lastRow, 39);
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.firstRow, 9);
+    EXPECT_EQ(monitorState.lastRow, 38);
+    for (int s = 1; s <= 30; ++s) EXPECT_TRUE(rowHasText(s)) << s;
+}
+
+TEST_F(SamplingLoop, DeepShrinkTakesTwoCycles) {
+    start(35);
+    monitorState.shownCount = 35;
+    window(6, 35);
+    snapshotOf(20);
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.firstRow, 5);
+    EXPECT_EQ(monitorState.lastRow, 34);
+    EXPECT_TRUE(rowHasText(17));  // old pictures stay for now
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.firstRow, 1);
+    EXPECT_EQ(monitorState.lastRow, 20);
+    for (int s = 21; s <= 30; ++s) EXPECT_TRUE(rowBlank(s)) << s;
+}
+
+TEST_F(SamplingLoop, FailedSnapshotEmptiesTheListUntilItFits) {
+    start(25);
+    monitorState.shownCount = 25;
+    fakeos::state().snapshotFails = true;
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.firstRow, 1);
+    EXPECT_EQ(monitorState.lastRow, 0);
+    for (int s = 1; s <= 30; ++s) EXPECT_TRUE(rowBlank(s)) << s;
+
+    fakeos::state().snapshotFails = false;
+    snapshotOf(40);
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.lastRow, 0);  // too many to fit: stays empty
+    snapshotOf(30);
+    runSamplingCycle();
+    EXPECT_EQ(monitorState.lastRow, 30);
+    EXPECT_TRUE(rowHasText(30));
+}
+
+TEST_F(SamplingLoop, PausesAfterACycle) {
+    start(3);
+    fakeos::state().pauses.clear();
+    pauseAfterCycle();
+    EXPECT_EQ(fakeos::state().pauses, (std::vector<std::int64_t>{800}));
+
+    // While a session runs: 5 s + 400 ms more, in 50 ms steps.
+    monitorState.logState = LOG_RUNNING;
+    monitorState.durationText = "5";
+    fakeos::state().pauses.clear();
+    pauseAfterCycle();
+    const auto& p = fakeos::state().pauses;
+    ASSERT_EQ(p.size(), 1u + 108u);
+    std::int64_t total = 0;
+    for (std::size_t i = 1; i < p.size(); ++i) total += p[i];
+    EXPECT_EQ(total, 5400);
+}
+
+TEST_F(SamplingLoop, KeyEndsTheLongPause) {
+    start(3);
+    fakeos::state().pauses.clear();
+    int steps = 0;
+    fakeos::state().onPause = [&](std::int64_t) {
+        if (++steps == 3) surface::pushKey("x");
+    };
+    keyInterruptiblePause(10000);
+    EXPECT_EQ(fakeos::state().pauses.size(), 3u);
+    // The rest below 50 ms is one plain pause; a key does not shorten it.
+    fakeos::state().pauses.clear();
+    surface::pushKey("y");
+    keyInterruptiblePause(30);
+    EXPECT_EQ(fakeos::state().pauses, (std::vector<std::int64_t>{30}));
+}
+
+TEST_F(SamplingLoop, UnreadableDurationsGiveBoundedPauses) {
+    start(3);
+    monitorState.logState = LOG_RUNNING;
+    for (const char* text : {"", "abc", "-7", "nan", "1e400"}) {
+        monitorState.durationText = text;
+        fakeos::state().pauses.clear();
+        surface::pushKey("k");  // a key waiting ends any long pause at once
+        pauseAfterCycle();
+        EXPECT_LE(fakeos::state().pauses.size(), 2u) << text;
+    }
+}
+
+TEST_F(SamplingLoop, QuitRequestEndsTheLoopAfterItsCycle) {
+    snapshotOf(5);
+    enumerateProcesses();
+    drawFirstFrame();
+    int cycles = 0;
+    fakeos::state().onPause = [&](std::int64_t ms) {
+        if (ms == 800 && ++cycles == 2) monitorState.quitState = QUIT_REQUESTED;
+    };
+    const int before = fakeos::state().snapshotCalls;
+    try {
+        runSamplingLoop();
+        FAIL() << "the loop returned";
+    } catch (const fakeos::ExitCalled& e) {
+        EXPECT_EQ(e.status, 0);
+    }
+    EXPECT_EQ(fakeos::state().snapshotCalls - before, 2);
+    EXPECT_EQ(monitorState.quitState, QUIT_LOOP_ENDED);
+}
+
+TEST_F(SamplingLoop, LogSessionAndCyclesNeverOverlap) {
+    start(10);
+    monitorState.shownCount = 10;
+    monitorState.logState = LOG_IDLE;
+    monitorState.durationText = "1";
+    monitorState.intervalText = "40";
+    monitorState.logFileName = ::testing::TempDir() + "overlap_log.txt";
+    markedPid[2] = processTable[2].pid;
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::state().realTime = true;
+    }
+
+    // Every pause the session takes looks at how many snapshots were taken:
+    // a cycle running meanwhile would have taken more.
+    std::atomic<bool> sessionDone{false};
+    std::vector<int> seen;
+    std::thread::id sessionThread;
+    std::mutex seenLock;
+    fakeos::state().onPause = [&](std::int64_t) {
+        if (std::this_thread::get_id() != sessionThread) return;
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        std::lock_guard<std::mutex> s(seenLock);
+        seen.push_back(fakeos::state().snapshotCalls);
+    };
+    std::thread cycles([&] {
+        while (!sessionDone) {
+            runSamplingCycle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a cycle may be under way
+    {
+        std::lock_guard<std::mutex> s(seenLock);
+        sessionThread = std::this_thread::get_id();
+    }
+    runLogSessionBesideLoop();
+    sessionDone = true;
+    cycles.join();
+    fakeos::state().onPause = nullptr;
+
+    EXPECT_EQ(monitorState.logState, LOG_IDLE);
+    ASSERT_GE(seen.size(), 10u);
+    for (int calls : seen) EXPECT_EQ(calls, seen.front());
+}
+
+}  // namespace
