@@ -27,8 +27,9 @@ std::string pidText(std::int32_t pid) {
 }
 
 std::string nameStem(const std::string& name) {
-    if (name.size() <= 4) return std::string();
-    return lowerAscii(name.substr(0, name.size() - 4));
+    const std::size_t suffix = os::executableSuffixLength;
+    if (name.size() <= suffix) return std::string();
+    return lowerAscii(name.substr(0, name.size() - suffix));
 }
 
 void selectMarkedRows() {

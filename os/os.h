@@ -39,6 +39,11 @@ ProcessSample queryProcess(std::int32_t pid);
 // Any handle opened for the attempt is released before returning.
 bool terminateProcess(std::int32_t pid);
 
+// Length of the extension that executable names end in (".exe" on
+// Windows: 4); Linux executables carry none (0). The headless selection's
+// name stem drops it.
+extern const std::size_t executableSuffixLength;
+
 // ---- whole machine ----------------------------------------------------------
 
 struct SystemTimes {

@@ -12,6 +12,9 @@
 
 namespace os {
 
+// Linux executables carry no extension.
+const std::size_t executableSuffixLength = 0;
+
 namespace {
 
 bool isNumeric(const char* name) {

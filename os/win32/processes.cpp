@@ -7,6 +7,9 @@
 
 namespace os {
 
+// Executable names end in ".exe".
+const std::size_t executableSuffixLength = 4;
+
 bool snapshotProcesses(std::vector<ProcessInfo>& out) {
     out.clear();
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

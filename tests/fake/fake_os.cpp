@@ -50,6 +50,9 @@ Process* find(std::int32_t pid) {
 
 namespace os {
 
+// The fake lists Windows-style names.
+const std::size_t executableSuffixLength = 4;
+
 
 bool snapshotProcesses(std::vector<ProcessInfo>& out) {
     std::lock_guard<std::recursive_mutex> g(fakeos::lock());
