@@ -403,6 +403,17 @@ TEST_F(RealWindow, MinimiseFindsTheExactTitleAndRestoringKeepsThePicture) {
     EXPECT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
 }
 
+TEST_F(RealWindow, MovedOffTheScreenAndBackItRepaintsItself) {
+    drawPattern();
+    ASSERT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
+    setWindowPosition(LEFT, 1024 - 40);  // all but 40 lines below the screen's edge
+    ASSERT_TRUE(waitUntil([&] { return xside::geometry(id).y == 1024 - 40; }));
+    pause(100);
+    setWindowPosition(LEFT, TOP);
+    ASSERT_TRUE(waitUntil([&] { return xside::geometry(id).y == TOP; }));
+    EXPECT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
+}
+
 TEST_F(RealWindow, TitlesAreTheSystemTitlesByteForByte) {
     setWindowTitle("Prozess gesch\xFCtzt");
 #ifdef _WIN32
@@ -427,6 +438,29 @@ TEST_F(RealWindow, TitlesAreTheSystemTitlesByteForByte) {
 #endif
     setWindowTitle("Corvane");
     EXPECT_EQ(xside::findWindow("Corvane"), id);
+}
+
+}  // namespace
+
+namespace {
+
+// With no display to open, the program goes on without a window and the
+// surface reports nothing (run with DISPLAY unset).
+TEST(NoDisplay, OpeningFailsAndTheSurfaceStaysSilent) {
+    if (std::getenv("CORV_TEST_NO_DISPLAY") == nullptr) GTEST_SKIP() << "only without a display";
+    EXPECT_FALSE(openWindow(800, 584));
+    setWindowTitle("Corvane");
+    fillBox(0, 0, 800, 584, colourAccent);
+    int x = 0, y = 0, wheel = 0, buttons = 0;
+    EXPECT_FALSE(getMouse(x, y, wheel, buttons));
+    EXPECT_EQ(x, -1);
+    EXPECT_EQ(buttons, -1);
+    EXPECT_EQ(readKey(), "");
+    SurfaceEvent event;
+    EXPECT_FALSE(pollEvent(event));
+    EXPECT_FALSE(isKeyDown(0x38));
+    os::minimiseWindowByTitle("Corvane");  // nothing to talk to: returns quietly
+    EXPECT_FALSE(openWindow(800, 584));     // and a second attempt fails the same way
 }
 
 }  // namespace
