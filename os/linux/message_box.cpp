@@ -118,7 +118,10 @@ public:
     ~Dialog() {
         if (font_) XFreeFont(dpy_, font_);
         if (gc_) XFreeGC(dpy_, gc_);
-        if (window_) XDestroyWindow(dpy_, window_);
+        if (window_) {
+            giveFocusBack();
+            XDestroyWindow(dpy_, window_);
+        }
     }
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -127,6 +130,7 @@ public:
 
 private:
     void loadFont();
+    void giveFocusBack();
     void layout();
     void create(const std::string& caption);
     void paint();
@@ -149,7 +153,27 @@ private:
     GC gc_ = nullptr;
     Atom deleteWindow_ = 0;
     int pressed_ = -1;
+    Window previousFocus_ = None;
 };
+
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+// As on Windows, the window that was active before the box is active again
+// after it, window manager or not. Only if the box still has the focus: a
+// focus the user moved elsewhere meanwhile stays where it is. The window may
+// have gone in the meantime; that error is not worth ending the program for.
+void Dialog::giveFocusBack() {
+    if (previousFocus_ == None || previousFocus_ == PointerRoot) return;
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(dpy_, &focus, &revert);
+    if (focus != window_) return;
+    XSync(dpy_, False);
+    const auto previousHandler = XSetErrorHandler(ignoreXError);
+    XSetInputFocus(dpy_, previousFocus_, RevertToParent, CurrentTime);
+    XSync(dpy_, False);
+    XSetErrorHandler(previousHandler);
+}
 
 void Dialog::loadFont() {
     static const char* const unicodeFonts[] = {
@@ -222,6 +246,8 @@ unsigned long Dialog::colour(std::uint32_t rgb) {
 }
 
 void Dialog::create(const std::string& caption) {
+    int revert = 0;
+    XGetInputFocus(dpy_, &previousFocus_, &revert);
     const int screen = DefaultScreen(dpy_);
     const Window root = RootWindow(dpy_, screen);
     const int left = (DisplayWidth(dpy_, screen) - width_) / 2;

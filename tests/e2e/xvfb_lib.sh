@@ -12,12 +12,19 @@ need_tools() {
 }
 
 CORV_PIDS=()
+# Newest first, each one gone before the next, so that programs end before
+# the display they draw on. What does not end on TERM within 3 s (unshare
+# ignores it while it waits for its child) gets KILL.
 stop_all() {
-  local pid
-  for pid in "${CORV_PIDS[@]}"; do
+  local i pid t
+  for ((i = ${#CORV_PIDS[@]} - 1; i >= 0; i--)); do
+    pid=${CORV_PIDS[$i]}
     kill "$pid" 2>/dev/null
-  done
-  for pid in "${CORV_PIDS[@]}"; do
+    for ((t = 0; t < 30; t++)); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
   CORV_PIDS=()

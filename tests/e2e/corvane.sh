@@ -1,0 +1,219 @@
+#!/usr/bin/env bash
+# The whole program as a user meets it, under Xvfb, driven with xdotool:
+# mark a process, type a duration and an interval, press START!, see the red
+# border and get the log; F1, minimise, dragging the title bar; Escape and
+# the close box end the program with status 0.
+#   corvane.sh native CORVANE SLEEPER OUTDIR
+#   corvane.sh wine   CORVANE.EXE SLEEPER.EXE OUTDIR WINE_RUN
+set -u
+mode=$1 exe=$2 sleeper=$3 out=$4 winerun=${5:-}
+here=$(cd "$(dirname "$0")" && pwd)
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+exe=$(absolute "$exe")
+sleeper=$(absolute "$sleeper")
+[ -n "$winerun" ] && winerun=$(absolute "$winerun")
+. "$here/xvfb_lib.sh"
+need_tools Xvfb xdotool import convert
+[ "$mode" = wine ] && need_tools wine
+mkdir -p "$out"
+rm -f "$out"/*.png "$out"/e2e_log*.txt
+cd "$out" || exit 1
+SLEEPER_NAME=corvane_e2e_sleeper_marked_row
+
+cleanup() {
+  if [ "$mode" = wine ]; then
+    WINEPREFIX=$(wine_prefix) wineserver -k 2>/dev/null
+  fi
+  stop_all
+}
+trap cleanup EXIT
+
+# The prefix wine-run.sh uses: beside the build folder of the program.
+wine_prefix() {
+  local root
+  root=$(cd "$(dirname "$exe")" && pwd)
+  while [ "$root" != / ] && [ ! -f "$root/CMakeCache.txt" ]; do root=$(dirname "$root"); done
+  echo "$root/wineprefix"
+}
+
+start_xvfb
+
+# --- helpers -------------------------------------------------------------
+
+# launch LOGNAME: the sleeper, then Corvane with the log file as its fourth
+# argument; sets $corv (the process to wait for) and $wid (its window).
+launch() {
+  local log=$1
+  if [ "$mode" = native ]; then
+    if unshare --pid --fork --mount-proc true 2>/dev/null; then
+      # A process namespace of its own: the list holds the shell, the
+      # sleeper and Corvane, whatever else runs on the machine.
+      unshare --pid --fork --kill-child --mount-proc sh -c \
+        '"$1" 600 & "$2" "" "" "" "$3"; s=$?; kill $! 2>/dev/null; exit $s' \
+        sh "$sleeper" "$exe" "$log" &
+      corv=$!
+    else
+      "$sleeper" 600 &
+      CORV_PIDS+=($!)
+      "$exe" "" "" "" "$log" &
+      corv=$!
+    fi
+  else
+    bash "$winerun" "$sleeper" 600 >/dev/null 2>&1 &
+    CORV_PIDS+=($!)
+    bash "$winerun" "$exe" "" "" "" "$log" >/dev/null 2>&1 &
+    corv=$!
+  fi
+  CORV_PIDS+=("$corv")
+  wid=$(wait_for_window Corvane 90) || fail "no window titled Corvane"
+  # The frame, the list and the gauges come with the first frame.
+  sleep 1.5
+}
+
+geometry() {
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  wx=$X wy=$Y
+}
+
+# shot NAME: the window's 800x584 pixels as NAME.png.
+shot() {
+  geometry
+  import -window root "$out/root.png" 2>/dev/null || fail "screenshot"
+  convert "$out/root.png" -crop "800x584+$wx+$wy" +repage "$out/$1.png"
+}
+
+# pixel NAME X Y: the colour as RRGGBB.
+pixel() { convert "$out/$1.png" -format "%[hex:p{$2,$3}]" info:; }
+
+# black_in NAME X Y W H: how many pixels of the rectangle are black.
+black_in() {
+  convert "$out/$1.png" -crop "$4x$5+$2+$3" +repage txt:- | grep -c '#000000'
+}
+
+# sleeper_row NAME: the visible row whose name runs as far as the sleeper's
+# (its 29th and 30th letters, x 304..319); other names are shorter.
+sleeper_row() {
+  convert "$out/$1.png" -crop 16x480+304+41 +repage txt:- |
+    awk -F'[,:]' '/#000000/ { y = $2 + 41; r = int((y - 25) / 16); if (y - 25 - 16 * r <= 7) print r }' |
+    sort -n | uniq -c | awk '$1 >= 4 { print $2 }' | head -n1
+}
+
+# The program polls the buttons every 80 ms: a press is held like a hand would.
+click() {
+  xdotool mousemove --window "$wid" "$1" "$2" mousedown 1
+  sleep 0.2
+  xdotool mouseup 1
+}
+key_in_window() {
+  xdotool mousemove --window "$wid" 400 300
+  xdotool key "$@"
+}
+
+# --- one run: mark, type, log, dialogs, minimise, drag, Escape ------------
+
+launch e2e_log
+shot start
+[ "$(pixel start 0 300)" = FFFFFF ] || fail "border not white at start: $(pixel start 0 300)"
+[ "$(pixel start 400 8)" = 0000FF ] || fail "title bar not blue"
+
+geometry
+x0=$wx y0=$wy
+# Presses and releases that waited in the event queue since start-up are
+# replayed first, one pair per turn; a hand that rests a moment on the
+# title bar lets them pass before it moves.
+xdotool mousemove --window "$wid" 300 8 mousedown 1
+sleep 1
+xdotool mousemove_relative -- 40 25
+sleep 0.3
+xdotool mousemove_relative -- 20 10
+sleep 0.3
+xdotool mouseup 1
+sleep 0.5
+geometry
+[ "$wx" = $((x0 + 60)) ] && [ "$wy" = $((y0 + 35)) ] || fail "drag moved the window from $x0,$y0 to $wx,$wy"
+echo "ok: drag"
+
+row=""
+for attempt in 1 2 3 4 5 6; do
+  shot list
+  row=$(sleeper_row list)
+  [ -n "$row" ] && break
+  # Not on the first page: show the end of the list, where new processes go.
+  key_in_window End
+  sleep 1
+done
+[ -n "$row" ] || fail "the sleeper's row is not in the list"
+echo "sleeper in row $row"
+
+click 27 $((16 * row + 27))
+sleep 0.6
+shot marked
+[ "$(black_in marked 21 $((16 * row + 22)) 13 12)" -ge 10 ] || fail "no cross in the marker box of row $row"
+
+# The field takes one key per 80 ms: give it time before the next press,
+# or the press would end the edit with keys still waiting.
+click 200 540
+xdotool type --delay 150 2
+xdotool key Return
+sleep 0.5
+click 400 540
+xdotool type --delay 150 250
+xdotool key Return
+sleep 0.5
+shot typed
+
+click 700 543
+sleep 1
+shot logging
+[ "$(pixel logging 0 300)" = EE0000 ] || fail "no red border while logging: $(pixel logging 0 300)"
+
+# Two seconds at 250 ms: 9 passes, the first unwritten, so 8 records.
+for ((i = 0; i < 100; i++)); do
+  shot after
+  [ "$(pixel after 0 300)" = FFFFFF ] && break
+  sleep 0.2
+done
+[ "$(pixel after 0 300)" = FFFFFF ] || fail "the border did not turn white again"
+[ -f e2e_log.txt ] || fail "no log file"
+records=$(grep -c "$SLEEPER_NAME" e2e_log.txt)
+[ "$records" = 8 ] || fail "log holds $records records of the sleeper, expected 8"
+echo "ok: log with $records records"
+
+key_in_window F1
+credits=$(wait_for_window Credits 20) || fail "F1 showed no credits box"
+sleep 0.5
+import -window root "$out/credits.png" 2>/dev/null
+xdotool key Return
+for ((i = 0; i < 50; i++)); do
+  xdotool search --onlyvisible --name '^Credits$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^Credits$' >/dev/null 2>&1 && fail "credits box did not close"
+echo "ok: credits"
+
+
+click 775 8
+for ((i = 0; i < 50; i++)); do
+  xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 && fail "minimise box did not minimise"
+echo "ok: minimised"
+xdotool windowmap "$wid" 2>/dev/null
+xdotool windowactivate "$wid" 2>/dev/null
+sleep 1
+
+key_in_window Escape
+wait_gone "$corv" 20
+status=$?
+[ "$status" = 0 ] || fail "Escape ended with status $status"
+echo "ok: Escape, status 0"
+
+# --- a second run: the close box -------------------------------------------
+launch e2e_log2
+click 791 8
+wait_gone "$corv" 20
+status=$?
+[ "$status" = 0 ] || fail "the close box ended with status $status"
+echo "ok: close box, status 0"
+echo PASS
