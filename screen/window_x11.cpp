@@ -291,6 +291,9 @@ void onButton(X11Window& w, const XButtonEvent& e, bool down) {
     const int button = surfaceButton(e.button);
     if (button == 0) return;
     if (down) {
+        // A click activates the window, as on Windows; a window manager
+        // does that itself, without one nobody would.
+        if (!w.active && !windowManagerRunning(w)) XSetInputFocus(w.display, w.window, RevertToParent, e.time);
         w.buttons |= button;
         surface::mouseButton(button, true);
         if (e.button == w.lastPressButton && e.time - w.lastPressTime <= DOUBLE_CLICK_MS) {
