@@ -61,7 +61,7 @@ launch() {
   else
     bash "$winerun" "$sleeper" 600 >/dev/null 2>&1 &
     CORV_PIDS+=($!)
-    bash "$winerun" "$exe" "" "" "" "$log" >/dev/null 2>&1 &
+    bash "$winerun" "$exe" "" "" "" "$log" >"$out/wine-$log.txt" 2>&1 &
     corv=$!
   fi
   CORV_PIDS+=("$corv")
@@ -98,10 +98,11 @@ sleeper_row() {
     sort -n | uniq -c | awk '$1 >= 4 { print $2 }' | head -n1
 }
 
-# The program polls the buttons every 80 ms: a press is held like a hand would.
+# The program polls the buttons every 80 ms: a press is held long enough to
+# be seen, and let go before a held marker press toggles again (~200 ms).
 click() {
   xdotool mousemove --window "$wid" "$1" "$2" mousedown 1
-  sleep 0.2
+  sleep 0.12
   xdotool mouseup 1
 }
 key_in_window() {
@@ -183,6 +184,8 @@ key_in_window F1
 credits=$(wait_for_window Credits 20) || fail "F1 showed no credits box"
 sleep 0.5
 import -window root "$out/credits.png" 2>/dev/null
+# Without a window manager nobody may have given the box the keyboard.
+xdotool windowfocus "$credits" 2>/dev/null
 xdotool key Return
 for ((i = 0; i < 50; i++)); do
   xdotool search --onlyvisible --name '^Credits$' >/dev/null 2>&1 || break
@@ -191,17 +194,20 @@ done
 xdotool search --onlyvisible --name '^Credits$' >/dev/null 2>&1 && fail "credits box did not close"
 echo "ok: credits"
 
-
-click 775 8
-for ((i = 0; i < 50; i++)); do
-  xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 || break
-  sleep 0.1
-done
-xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 && fail "minimise box did not minimise"
-echo "ok: minimised"
-xdotool windowmap "$wid" 2>/dev/null
-xdotool windowactivate "$wid" 2>/dev/null
-sleep 1
+# Wine keeps a window of this kind mapped when it is minimised (no window
+# manager would take it); that case is checked by a run of its own below.
+if [ "$mode" = native ]; then
+  click 775 8
+  for ((i = 0; i < 50; i++)); do
+    xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 && fail "minimise box did not minimise"
+  echo "ok: minimised"
+  xdotool windowmap "$wid" 2>/dev/null
+  xdotool windowactivate "$wid" 2>/dev/null
+  sleep 1
+fi
 
 key_in_window Escape
 wait_gone "$corv" 20
@@ -216,4 +222,13 @@ wait_gone "$corv" 20
 status=$?
 [ "$status" = 0 ] || fail "the close box ended with status $status"
 echo "ok: close box, status 0"
+
+if [ "$mode" = wine ]; then
+  # Wine's own trace shows the window asked to minimise (show command 6).
+  WINEDEBUG=trace+win launch e2e_log3
+  click 775 8
+  sleep 1
+  grep -q 'show_window hwnd=.*cmd=6' "$out/wine-e2e_log3.txt" || fail "minimise box did not minimise"
+  echo "ok: minimised"
+fi
 echo PASS
