@@ -1,6 +1,6 @@
 # Thin front over the CMake presets. `make test` and `make run` install what
 # a fresh Debian 12 machine lacks first (tools/setup.sh is idempotent).
-.PHONY: setup build build-linux build-windows build-windows64 test test-linux test-windows test-windows64 run clean
+.PHONY: test-asan test-tsan setup build build-linux build-windows build-windows64 test test-linux test-windows test-windows64 run clean
 
 setup:
 	@bash tools/setup.sh
@@ -28,7 +28,19 @@ test-windows: build-windows
 test-windows64: build-windows64
 	@ctest --preset windows64
 
-test: test-linux test-windows test-windows64
+# The native tests again under AddressSanitizer + UBSan (all but the slow
+# end-to-end window runs) and the threaded parts under ThreadSanitizer.
+test-asan: setup
+	@cmake --preset linux-asan >/dev/null
+	@cmake --build --preset linux-asan
+	@ctest --preset linux-asan -E '^e2e_'
+
+test-tsan: setup
+	@cmake --preset linux-tsan >/dev/null
+	@cmake --build --preset linux-tsan
+	@ctest --preset linux-tsan -R 'test_sampling_loop|test_input|test_screen$$|test_log|test_entry|test_window_real'
+
+test: test-linux test-windows test-windows64 test-asan test-tsan
 
 run: build-linux
 	@bash tools/run.sh
