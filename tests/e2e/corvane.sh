@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole program as a user meets it, under Xvfb, driven with xdotool:
 # mark a process, type a duration and an interval, press START!, see the red
-# border and get the log; F1, minimise, dragging the title bar; Escape and
-# the close box end the program with status 0.
+# border and get the log; end the process with a right press and "q"; F1,
+# minimise, dragging the title bar; Escape and the close box end the program
+# with status 0.
 #   corvane.sh native CORVANE SLEEPER OUTDIR
 #   corvane.sh wine   CORVANE.EXE SLEEPER.EXE OUTDIR WINE_RUN
 set -u
@@ -179,6 +180,28 @@ done
 records=$(grep -c "$SLEEPER_NAME" e2e_log.txt)
 [ "$records" = 8 ] || fail "log holds $records records of the sleeper, expected 8"
 echo "ok: log with $records records"
+
+# Ending the sleeper: a right press on its row while "q" waits in the key
+# queue, then Yes in the confirmation box; the next cycle drops the row.
+xdotool mousemove --window "$wid" 300 $((16 * row + 27)) mousedown 3
+asked=""
+for attempt in 1 2 3 4 5; do
+  xdotool key q
+  asked=$(wait_for_window "Prozess beenden" 2) && break
+done
+xdotool mouseup 3
+[ -n "$asked" ] || fail "right press with q asked nothing"
+sleep 0.5
+import -window root "$out/confirm.png" 2>/dev/null
+xdotool windowfocus "$asked" 2>/dev/null
+xdotool key Return
+for ((i = 0; i < 50; i++)); do
+  shot ended
+  [ -z "$(sleeper_row ended)" ] && break
+  sleep 0.2
+done
+[ -z "$(sleeper_row ended)" ] || fail "the sleeper is still listed after Yes"
+echo "ok: process ended"
 
 key_in_window F1
 credits=$(wait_for_window Credits 20) || fail "F1 showed no credits box"
