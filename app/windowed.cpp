@@ -24,7 +24,8 @@ namespace {
 // for most of a session; this makes sure of it for all of it.
 std::mutex cycleGate;
 
-std::thread inputThread;
+// Never destroyed: a joinable std::thread destroyed at exit would abort.
+std::thread* inputThread = nullptr;
 
 void sampleEveryRow() {
     for (std::int32_t i = 1; i <= monitorState.processCount; ++i) {
@@ -131,7 +132,7 @@ void runSamplingLoop() {
     MonitorState& s = monitorState;
     s.logState = LOG_IDLE;
     createStateLock();
-    inputThread = std::thread(inputLoop);
+    inputThread = new std::thread(inputLoop);
 
     do {
         runSamplingCycle();
@@ -139,7 +140,7 @@ void runSamplingLoop() {
     } while (s.quitState != QUIT_REQUESTED);
 
     s.quitState = QUIT_LOOP_ENDED;
-    if (inputThread.joinable()) inputThread.join();
+    if (inputThread->joinable()) inputThread->join();
     destroyStateLock();
     os::exitProcess(0);
 }

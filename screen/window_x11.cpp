@@ -15,6 +15,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -577,6 +579,17 @@ X11Window* createWindow(int width, int height) {
 
 }  // namespace
 
+namespace {
+
+// Losing the X server ends the program at once: Xlib would otherwise call
+// exit(), whose destructors run under the still-working program threads.
+int serverLost(Display*) {
+    std::fflush(nullptr);
+    _exit(0);
+}
+
+}  // namespace
+
 namespace backend {
 
 bool open(int width, int height) {
@@ -588,6 +601,7 @@ bool open(int width, int height) {
         return true;
     }
     XInitThreads();
+    XSetIOErrorHandler(serverLost);
     X11Window* w = createWindow(width, height);
     if (w == nullptr) return false;
     theWindow = w;
