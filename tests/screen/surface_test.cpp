@@ -404,7 +404,8 @@ TEST_F(OpenSurface, TwoThreadsDrawingAtOnceNeverShowHalfAnOperation) {
     std::atomic<int> copies{0};
     auto painter = [&stop](std::uint32_t colour) {
         const std::string blocks(87, '\xDB');
-        for (int k = 0; k < 5000 && !stop; ++k) {
+        // At least one whole pass each, however soon the refresher has seen enough.
+        for (int k = 0; k < 5000 && (k == 0 || !stop); ++k) {
             fillBox(0, 0, 799, 583, colour);
             drawText(80, 100, blocks, colour);
             drawLine(0, 0, 799, 583, colour);
