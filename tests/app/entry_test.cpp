@@ -15,9 +15,9 @@ protected:
         resetMonitorState();
     }
     void processes(std::vector<fakeos::Process> list) { fakeos::state().processes = std::move(list); }
-    // Runs the start-up with `spec` as the first argument, then the selection.
-    std::vector<std::int32_t> select(const std::string& spec) {
-        startUp({"Corvane", spec});
+    // Runs the start-up with `marks` as the first argument, then the selection.
+    std::vector<std::int32_t> select(const std::string& marks) {
+        startUp({"Corvane", marks});
         selectMarkedRows();
         std::vector<std::int32_t> marked;
         for (std::int32_t i = 1; i <= monitorState.processCount; ++i) {
