@@ -66,7 +66,7 @@ launch() {
     corv=$!
   fi
   CORV_PIDS+=("$corv")
-  wid=$(wait_for_window Corvane 90) || fail "no window titled Corvane"
+  wid=$(wait_for_window Corvane 180) || fail "no window titled Corvane"
   # The frame, the list and the gauges come with the first frame.
   sleep 1.5
 }
