@@ -3,8 +3,12 @@
 # binary's build folder. The prefix is made once (it takes a while) and shared
 # by every test of that build; a lock keeps parallel tests from making it twice.
 set -u
+# `wine-run.sh --prepare DIR` only makes the prefix of the build folder
+# holding DIR (a test fixture, so that no timed test pays for it).
+prepare=0
+if [ "${1:-}" = "--prepare" ]; then prepare=1; shift; fi
 exe=$1; shift
-dir=$(cd "$(dirname "$exe")" && pwd)
+if [ "$prepare" = 1 ]; then dir=$(cd "$exe" && pwd); else dir=$(cd "$(dirname "$exe")" && pwd); fi
 # The build folder is the nearest ancestor holding CMakeCache.txt.
 root=$dir
 while [ "$root" != / ] && [ ! -f "$root/CMakeCache.txt" ]; do root=$(dirname "$root"); done
@@ -24,4 +28,5 @@ if [ ! -f "$WINEPREFIX/.corv-ready" ]; then
   fi
   exec 9>&-
 fi
+[ "$prepare" = 1 ] && exit 0
 "$wine" "$exe" "$@"
