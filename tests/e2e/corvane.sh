@@ -38,6 +38,12 @@ wine_prefix() {
 }
 
 start_xvfb
+if [ "$mode" = wine ]; then
+  # A wineserver left by earlier tests keeps the display it started with:
+  # start afresh so that the program's windows reach this Xvfb.
+  WINEPREFIX=$(wine_prefix) wineserver -k 2>/dev/null
+  WINEPREFIX=$(wine_prefix) wineserver -w 2>/dev/null
+fi
 
 # --- helpers -------------------------------------------------------------
 
