@@ -38,7 +38,7 @@ test-asan: setup
 test-tsan: setup
 	@cmake --preset linux-tsan >/dev/null
 	@cmake --build --preset linux-tsan
-	@ctest --preset linux-tsan -R 'test_sampling_loop|test_input|test_screen$$|test_log|test_entry'
+	@ctest --preset linux-tsan -R 'test_sampling_loop|test_input$$|test_screen$$|test_log|test_entry'
 
 test: test-linux test-windows test-windows64 test-asan test-tsan
 
