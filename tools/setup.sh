@@ -13,6 +13,7 @@ packages=(
   console-setup-linux
   xvfb xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
+  htop sysstat python3-psutil
   wine wine64 wine32:i386
 )
 
