@@ -1,0 +1,116 @@
+// Headless sessions killed at random moments (SIGKILL natively, TerminateProcess
+// under Wine): at start-up, as the header is written and in the middle of the
+// passes. Whatever moment the kill hits, the file is absent, a prefix of the
+// header of whole lines, or the header and whole records; never a cut line.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "tests/headless/child_process.h"
+#include "tests/robust/log_shape.h"
+#include "tests/robust/robust_programs.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Windows under Wine starts programs and writes files far more slowly.
+const int sleeperCount = robust::onWindows ? 8 : 50;  // 50 records are more than a 4 KB buffer
+const int sessionCount = robust::onWindows ? 30 : 45;
+const int startUpMs = robust::onWindows ? 800 : 30;
+const int sessionMs = robust::onWindows ? 2500 : 1200;
+
+// Each session: 1 s at 20 ms, 51 passes, 50 written per marked process.
+const std::string duration = "1";
+const std::string interval = "20";
+constexpr int fullRecords = 50;
+
+unsigned seedFromEnvironment() {
+    const char* text = std::getenv("CORV_ROBUST_SEED");
+    return text && *text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 20261209u;
+}
+
+// Ends the waiting processes however the test leaves.
+struct Sleepers {
+    std::vector<Child> children;
+    ~Sleepers() {
+        for (Child& c : children) stopChild(c);
+    }
+};
+
+void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+TEST(KilledSessions, LeaveOnlyWholeHeaderLinesAndWholeRecords) {
+    const unsigned seed = seedFromEnvironment();
+    std::printf("kill moments from seed %u (set CORV_ROBUST_SEED to repeat another)\n", seed);
+    std::fflush(stdout);
+    std::mt19937 random(seed);
+
+    const std::string folder = scratchFolder("robust-kills");
+    Sleepers sleepers;
+    std::string spec;
+    for (int i = 0; i < sleeperCount; ++i) {
+        Child c = startChild(robust::sleeper, {"600"});
+        ASSERT_NE(c.pid, 0);
+        sleepers.children.push_back(c);
+        spec += robust::pidText(c.pid) + ",";
+    }
+
+    int absent = 0, headerPart = 0, headerOnly = 0, withRecords = 0, killedMidSession = 0, endedByItself = 0;
+    for (int i = 0; i < sessionCount; ++i) {
+        const int mode = i % 3;  // 0 start-up, 1 as the file appears, 2 during the passes
+        const std::string log = folder + separator + "kill" + std::to_string(i) + ".txt";
+        const int delay = mode == 0   ? std::uniform_int_distribution<int>(0, startUpMs)(random)
+                          : mode == 1 ? std::uniform_int_distribution<int>(0, 3)(random)
+                                      : std::uniform_int_distribution<int>(startUpMs / 2, sessionMs)(random);
+        SCOPED_TRACE("session " + std::to_string(i) + ", mode " + std::to_string(mode) + ", delay " +
+                     std::to_string(delay) + " ms");
+
+        Child run = startChild(robust::corvane, {spec, duration, interval, log});
+        ASSERT_NE(run.pid, 0);
+        if (mode == 1) {
+            const auto giveUp = Clock::now() + std::chrono::seconds(robust::watchdogSeconds);
+            std::error_code ec;
+            while (!std::filesystem::exists(log, ec) && Clock::now() < giveUp) std::this_thread::yield();
+        }
+        pauseMs(delay);
+        // Kill at once unless it has ended by itself already.
+        const int status = waitChild(run, 0);
+        if (status >= 0) ++endedByItself;
+        EXPECT_TRUE(status == -1 || status == 0) << "exit status " << status;
+
+        const LogShape shape = readLogShape(log, duration, interval);
+        EXPECT_TRUE(shape.problems.empty()) << joinLines(shape.problems);
+        if (!shape.exists) {
+            ++absent;
+            EXPECT_EQ(status, -1) << "a session that ended by itself leaves its file";
+            continue;
+        }
+        const std::size_t records = shape.log.records.size();
+        if (!shape.headerComplete) ++headerPart;
+        if (shape.headerComplete && records == 0) ++headerOnly;
+        if (records > 0) ++withRecords;
+        if (status == -1 && records > 0 && records < static_cast<std::size_t>(fullRecords * sleeperCount)) {
+            ++killedMidSession;
+        }
+        EXPECT_LE(countRecords(shape.log, robust::sleeperName), fullRecords * sleeperCount);
+        if (status == 0) {
+            EXPECT_EQ(countRecords(shape.log, robust::sleeperName), fullRecords * sleeperCount);
+        }
+    }
+
+    std::printf("%d sessions: %d without a file, %d empty or with part of the header, %d header only, %d with records "
+                "(%d killed amid the passes), %d ended by themselves\n",
+                sessionCount, absent, headerPart, headerOnly, withRecords, killedMidSession, endedByItself);
+    // The moments must really have covered the middle of sessions.
+    EXPECT_GE(killedMidSession, sessionCount / 6);
+    std::error_code ec;
+    if (!::testing::Test::HasFailure()) std::filesystem::remove_all(folder, ec);
+}
+
+}  // namespace
