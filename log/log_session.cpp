@@ -1,5 +1,6 @@
 #include "log/log_session.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/monitor_state.h"
@@ -25,6 +26,8 @@ std::string fourDigits(int value) {
     while (text.size() < 4) text.insert(0, 1, '0');
     return text;
 }
+
+constexpr double PAUSE_LIMIT_MS = 2147483647.0;
 
 const std::string buttonErase(6, static_cast<char>(glyphFullBlock));
 
@@ -100,17 +103,23 @@ void runLogSession() {
     os::pauseMs(pauseLengthMs(intervalMs));
     const std::int32_t passCount = passCountFor(durationSeconds, intervalMs);
 
-    // Each pass is paced from its own start, so the sampling work does not
-    // add up to drift. The first pass covers the priming pause and is not
-    // written.
+    // Passes start on a fixed schedule, one interval apart from the first:
+    // each pause runs to the next pass's time, so neither the sampling work
+    // nor a pause's overshoot adds up to drift. A pass that overruns its
+    // successor's time starts the next one at once and the schedule goes on
+    // from there rather than catching up in a burst. The first pass covers
+    // the priming pause and is not written.
     std::int32_t passIndex = 0;
+    double nextStartMs = os::secondsClock() * 1000.0;
     for (;;) {
-        const double passStart = sessionClockMs();
         passIndex += 1;
         samplePass(passIndex >= 2 ? &writer : nullptr);
         flushLog(writer);
-        const double elapsed = rounding::nearest(os::secondsClock() * 1000.0 - passStart);
-        os::pauseMs(pauseLengthMs(intervalMs - elapsed));
+        nextStartMs += intervalMs;
+        const double nowMs = os::secondsClock() * 1000.0;
+        if (nowMs > nextStartMs) nextStartMs = nowMs;
+        // No single pause is longer than the longest plain pause.
+        os::pauseUntil(std::min(nextStartMs, nowMs + PAUSE_LIMIT_MS) / 1000.0);
         const std::string key = readKey();
         if (passIndex >= passCount || key == STOP_KEY) break;
     }

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "os/os.h"
 #include "probe/rounding.h"
 
 double usableIntervalMs(double intervalMs) {
@@ -24,4 +23,3 @@ std::int64_t pauseLengthMs(double ms) {
     return static_cast<std::int64_t>(length);
 }
 
-double sessionClockMs() { return rounding::nearest(os::secondsClock() * 1000.0); }

@@ -24,6 +24,3 @@ std::int32_t passCountFor(double durationSeconds, double intervalMs);
 // interval starts the next one at once) and at most 2^31 - 1.
 std::int64_t pauseLengthMs(double ms);
 
-// The session's clock in milliseconds: nearest(secondsClock * 1000). Kept as
-// a double so that a machine that has been up for weeks does not overflow it.
-double sessionClockMs();

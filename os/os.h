@@ -74,6 +74,11 @@ LocalTime localTime();
 // Sleeps ms milliseconds; zero or negative returns at once.
 void pauseMs(std::int64_t ms);
 
+// Sleeps until secondsClock() reaches `deadline`; a deadline already past
+// (or not a number) returns at once. Pacing against deadlines keeps a sleep's
+// overshoot from adding up over many periods.
+void pauseUntil(double deadline);
+
 // ---- files ---------------------------------------------------------------
 
 // The separator between a log path's directories ('\\' on Windows, '/' on Linux).

@@ -55,4 +55,17 @@ void pauseMs(std::int64_t ms) {
     }
 }
 
+void pauseUntil(double deadline) {
+    if (!(deadline > secondsClock())) return;
+    // Past about 68 years the seconds no longer fit every time_t; nobody waits that long.
+    if (deadline > 2.0e9) deadline = 2.0e9;
+    timespec at{};
+    at.tv_sec = static_cast<time_t>(deadline);
+    at.tv_nsec = static_cast<long>((deadline - static_cast<double>(at.tv_sec)) * 1e9);
+    if (at.tv_nsec >= 1000000000L) at.tv_nsec = 999999999L;
+    // The same clock as secondsClock, so the deadline means the same instant.
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
+}
+
 }  // namespace os

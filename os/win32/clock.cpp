@@ -45,4 +45,14 @@ void pauseMs(std::int64_t ms) {
     }
 }
 
+void pauseUntil(double deadline) {
+    // Sleep counts whole milliseconds and may wake late, never early by much:
+    // sleep the remainder until less than half a millisecond is left.
+    for (;;) {
+        const double remainingMs = (deadline - secondsClock()) * 1000.0;
+        if (!(remainingMs >= 0.5)) return;
+        Sleep(remainingMs >= 2147483647.0 ? 0x7FFFFFFF : static_cast<DWORD>(remainingMs + 0.5));
+    }
+}
+
 }  // namespace os

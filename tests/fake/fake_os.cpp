@@ -160,6 +160,27 @@ void pauseMs(std::int64_t ms) {
     if (hook) hook(ms);
 }
 
+void pauseUntil(double deadline) {
+    std::function<void(std::int64_t)> hook;
+    bool real = false;
+    double remaining = 0;
+    std::int64_t recorded = 0;
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::State& s = fakeos::state();
+        real = s.realTime;
+        const double now = real ? fakeos::realNow() : s.clock;
+        remaining = deadline > now ? deadline - now : 0.0;
+        // Recorded like a pause, in whole milliseconds (halves to even).
+        recorded = static_cast<std::int64_t>(std::nearbyint(remaining * 1000.0));
+        s.pauses.push_back(recorded);
+        if (!real) fakeos::advance(remaining);
+        hook = s.onPause;
+    }
+    if (real && remaining > 0) std::this_thread::sleep_for(std::chrono::duration<double>(remaining));
+    if (hook) hook(recorded);
+}
+
 const char pathSeparator = '/';
 
 bool directoryHasPlainFile(const std::string& dir) {

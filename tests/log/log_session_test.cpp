@@ -191,6 +191,46 @@ TEST_F(Session, APassLongerThanTheIntervalStartsTheNextAtOnce) {
     EXPECT_EQ(recs[2].substr(0, 12), "05:25:20:400");
 }
 
+// Milliseconds of the day in a record's time stamp (hh:mm:ss:mmm).
+int stampMs(const std::string& record) {
+    int h = 0, m = 0, sec = 0, ms = 0;
+    std::sscanf(record.c_str(), "%2d:%2d:%2d:%3d", &h, &m, &sec, &ms);
+    return ((h * 60 + m) * 60 + sec) * 1000 + ms;
+}
+
+TEST_F(Session, WorkOfFractionalMillisecondsDoesNotDrift) {
+    // 0.9 ms per query, 2.7 ms per pass: pacing from each pass's rounded
+    // elapsed time would lose 0.3 ms every pass; the schedule loses nothing.
+    fakeos::State& f = fakeos::state();
+    f.clockReadSeconds = 0;
+    f.onQueryProcess = [](std::int32_t) { fakeos::advance(0.0009); };
+    monitorState.durationText = "40";
+    mark(2);
+    const auto recs = records(run());
+    ASSERT_EQ(recs.size(), 100u);
+    // Stamps count whole milliseconds: one of rounding either way is allowed.
+    for (std::size_t i = 1; i < recs.size(); ++i)
+        ASSERT_NEAR(stampMs(recs[i]) - stampMs(recs[0]), static_cast<int>(i) * 400, 1) << "record " << i;
+}
+
+TEST_F(Session, AnOverrunMovesTheScheduleOnWithoutABurst) {
+    fakeos::State& f = fakeos::state();
+    f.clockReadSeconds = 0;
+    int queries = 0;
+    // The third pass (queries 10-12 after three priming ones) takes a second.
+    f.onQueryProcess = [&](std::int32_t) {
+        if (++queries == 10) fakeos::advance(1.0);
+    };
+    monitorState.durationText = "2";
+    mark(2);
+    const auto recs = records(run());
+    ASSERT_EQ(recs.size(), 5u);
+    EXPECT_EQ(stampMs(recs[1]) - stampMs(recs[0]), 1400);  // the second passed before row 2 of pass 3
+    EXPECT_EQ(stampMs(recs[2]) - stampMs(recs[1]), 0);     // pass 4 starts at once
+    EXPECT_EQ(stampMs(recs[3]) - stampMs(recs[2]), 400);    // then one interval apart again
+    EXPECT_EQ(stampMs(recs[4]) - stampMs(recs[3]), 400);
+}
+
 TEST_F(Session, RecordsCarryEachPassFigures) {
     fakeos::State& f = fakeos::state();
     f.systemTimes = {0, 0, 0};
