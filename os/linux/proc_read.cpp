@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace linuxproc {
@@ -18,6 +18,7 @@ bool readSmallFile(const char* path, std::string& out) {
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
+            if (errno == EINTR) continue;
             ok = false;
             break;
         }
@@ -27,6 +28,22 @@ bool readSmallFile(const char* path, std::string& out) {
     }
     ::close(fd);
     return ok;
+}
+
+ssize_t readFromStart(int fd, char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, size, 0);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
+
+std::uint64_t parseDecimal(const char*& p, const char* end) {
+    std::uint64_t value = 0;
+    while (p < end && *p >= '0' && *p <= '9') {
+        value = value * 10 + static_cast<std::uint64_t>(*p - '0');
+        ++p;
+    }
+    return value;
 }
 
 bool parseStat(const char* text, std::size_t length, StatFields& out) {
@@ -41,33 +58,32 @@ bool parseStat(const char* text, std::size_t length, StatFields& out) {
         }
     }
     if (!open || !close || close < open) return false;
-    out.comm.assign(open + 1, close);
+    out.comm = std::string_view(open + 1, static_cast<std::size_t>(close - open - 1));
     // Fields after the name, counted from 3 (state).
     const char* p = close + 1;
     const char* end = text + length;
     int field = 2;
     while (p < end && field < 24) {
         while (p < end && *p == ' ') ++p;
-        if (p >= end) break;
+        if (p >= end || *p == '\n') break;
         ++field;
         const char* start = p;
-        while (p < end && *p != ' ' && *p != '\n') ++p;
-        if (field == 14 || field == 15 || field == 24) {
-            const std::uint64_t value = std::strtoull(std::string(start, p).c_str(), nullptr, 10);
-            if (field == 14) out.utimeTicks = value;
-            if (field == 15) out.stimeTicks = value;
-            if (field == 24) out.rssPages = value;
+        switch (field) {
+            case 9: out.flags = static_cast<std::uint32_t>(parseDecimal(p, end)); break;
+            case 14: out.utimeTicks = parseDecimal(p, end); break;
+            case 15: out.stimeTicks = parseDecimal(p, end); break;
+            case 22: out.startTicks = parseDecimal(p, end); break;
+            case 24: out.rssPages = parseDecimal(p, end); break;
+            default: break;
         }
+        p = start;
+        while (p < end && *p != ' ' && *p != '\n') ++p;
     }
     return field >= 24;
 }
 
-bool readStat(int pid, StatFields& out) {
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
-    std::string text;
-    if (!readSmallFile(path, text) || text.empty()) return false;
-    return parseStat(text.data(), text.size(), out);
+void procPath(char* out, std::size_t size, std::int32_t pid, const char* leaf) {
+    std::snprintf(out, size, "/proc/%d/%s", static_cast<int>(pid), leaf);
 }
 
 std::int64_t ticksTo100ns(std::uint64_t ticks) {
@@ -85,6 +101,19 @@ std::uint64_t pageSize() {
         return static_cast<std::uint64_t>(v > 0 ? v : 4096);
     }();
     return size;
+}
+
+ssize_t readKeptFile(KeptFile& file, char* buffer, std::size_t size) {
+    std::lock_guard<std::mutex> guard(file.lock);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (file.fd < 0) file.fd = ::open(file.path, O_RDONLY | O_CLOEXEC);
+        if (file.fd < 0) return -1;
+        const ssize_t n = readFromStart(file.fd, buffer, size);
+        if (n > 0) return n;
+        ::close(file.fd);
+        file.fd = -1;
+    }
+    return -1;
 }
 
 }  // namespace linuxproc

@@ -1,24 +1,64 @@
-// Whole-machine figures on Linux, from /proc/stat and /proc/meminfo.
+// Whole-machine figures on Linux, from /proc/stat and /proc/meminfo, each
+// read through a descriptor kept open for the rest of the run.
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "os/linux/proc_read.h"
 #include "os/os.h"
 
 namespace os {
 
+namespace {
+
+linuxproc::KeptFile statFile{"/proc/stat"};
+linuxproc::KeptFile meminfoFile{"/proc/meminfo"};
+
+void skipBlanks(const char*& p, const char* end) {
+    while (p < end && *p == ' ') ++p;
+}
+
+// The value after `key` at the start of a line of meminfo, in kB.
+bool meminfoValue(std::string_view text, std::string_view key, std::uint64_t& kb) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (text.compare(at, key.size(), key) == 0) {
+            const char* p = text.data() + at + key.size();
+            const char* end = text.data() + text.size();
+            skipBlanks(p, end);
+            kb = linuxproc::parseDecimal(p, end);
+            return true;
+        }
+        const std::size_t next = text.find('\n', at);
+        if (next == std::string_view::npos) break;
+        at = next + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool systemTimes(SystemTimes& out) {
     out = SystemTimes{};
-    std::string text;
-    if (!linuxproc::readSmallFile("/proc/stat", text)) return false;
-    unsigned long long user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0,
-                       steal = 0;
-    if (std::sscanf(text.c_str(), "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &user, &nice,
-                    &system, &idle, &iowait, &irq, &softirq, &steal) < 4) {
-        return false;
+    // Only the first line ("cpu  user nice system idle ...") is needed.
+    char buffer[1024];
+    const ssize_t n = linuxproc::readKeptFile(statFile, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    const char* p = buffer;
+    const char* end = buffer + n;
+    if (n < 4 || std::memcmp(p, "cpu ", 4) != 0) return false;
+    p += 4;
+    // user nice system idle iowait irq softirq steal; at least the first four.
+    unsigned long long v[8] = {};
+    int count = 0;
+    while (count < 8) {
+        skipBlanks(p, end);
+        if (p >= end || *p < '0' || *p > '9') break;
+        v[count++] = linuxproc::parseDecimal(p, end);
     }
+    if (count < 4) return false;
+    const unsigned long long user = v[0], nice = v[1], system = v[2], idle = v[3], iowait = v[4], irq = v[5],
+                             softirq = v[6], steal = v[7];
     // As on Windows, the kernel time includes the idle time.
     out.idle = linuxproc::ticksTo100ns(idle + iowait);
     out.kernel = linuxproc::ticksTo100ns(system + irq + softirq + steal + idle + iowait);
@@ -26,19 +66,12 @@ bool systemTimes(SystemTimes& out) {
     return true;
 }
 
-namespace {
-bool meminfoValue(const std::string& text, const char* key, std::uint64_t& kb) {
-    const std::size_t at = text.find(key);
-    if (at == std::string::npos) return false;
-    kb = std::strtoull(text.c_str() + at + std::strlen(key), nullptr, 10);
-    return true;
-}
-}  // namespace
-
 bool memoryStatus(MemoryStatus& out) {
     out = MemoryStatus{};
-    std::string text;
-    if (!linuxproc::readSmallFile("/proc/meminfo", text)) return false;
+    char buffer[8192];
+    const ssize_t n = linuxproc::readKeptFile(meminfoFile, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    const std::string_view text(buffer, static_cast<std::size_t>(n));
     std::uint64_t totalKB = 0, availableKB = 0;
     if (!meminfoValue(text, "MemTotal:", totalKB)) return false;
     if (!meminfoValue(text, "MemAvailable:", availableKB)) {
