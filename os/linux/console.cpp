@@ -11,23 +11,12 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
-
+#include "os/console_key_count.h"
 #include "os/os.h"
 
 namespace os {
 
 namespace {
-
-std::atomic<std::uint32_t> pendingKeys{0};
-
-bool takePending() {
-    std::uint32_t keys = pendingKeys.load();
-    while (keys > 0) {
-        if (pendingKeys.compare_exchange_weak(keys, keys - 1)) return true;
-    }
-    return false;
-}
 
 // Each byte the terminal delivers counts as one key event.
 std::uint32_t readWaitingBytes(int fd) {
@@ -82,11 +71,8 @@ std::uint32_t readTerminalKeys() {
 }  // namespace
 
 bool consoleKeyEvent() {
-    if (takePending()) return true;
-    const std::uint32_t keys = readTerminalKeys();
-    if (keys == 0) return false;
-    pendingKeys.fetch_add(keys - 1);
-    return true;
+    static ConsoleKeyCount keys;
+    return keys.takeOne(readTerminalKeys);
 }
 
 }  // namespace os

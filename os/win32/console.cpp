@@ -1,24 +1,12 @@
 // Key events in the console input of the calling process.
 #include <windows.h>
 
-#include <atomic>
-
+#include "os/console_key_count.h"
 #include "os/os.h"
 
 namespace os {
 
 namespace {
-
-// Key-down events already taken out of the console but not yet reported.
-std::atomic<std::uint32_t> pendingKeys{0};
-
-bool takePending() {
-    std::uint32_t keys = pendingKeys.load();
-    while (keys > 0) {
-        if (pendingKeys.compare_exchange_weak(keys, keys - 1)) return true;
-    }
-    return false;
-}
 
 // Reads every event waiting in the console input (never more, so the read
 // cannot block) and counts the key-down events among them.
@@ -45,11 +33,8 @@ std::uint32_t readWaitingKeys() {
 }  // namespace
 
 bool consoleKeyEvent() {
-    if (takePending()) return true;
-    const std::uint32_t keys = readWaitingKeys();
-    if (keys == 0) return false;
-    pendingKeys.fetch_add(keys - 1);
-    return true;
+    static ConsoleKeyCount keys;
+    return keys.takeOne(readWaitingKeys);
 }
 
 }  // namespace os
