@@ -1,6 +1,6 @@
 # Thin front over the CMake presets. `make test` and `make run` install what
 # a fresh Debian 12 machine lacks first (tools/setup.sh is idempotent).
-.PHONY: test-asan test-tsan setup build build-linux build-windows build-windows64 test test-linux test-windows test-windows64 run clean
+.PHONY: test-asan test-tsan test-fuzz setup build build-linux build-windows build-windows64 test test-linux test-windows test-windows64 run clean
 
 setup:
 	@bash tools/setup.sh
@@ -40,7 +40,14 @@ test-tsan: setup
 	@cmake --build --preset linux-tsan
 	@ctest --preset linux-tsan -R 'test_sampling_loop|test_input$$|test_screen$$|test_log|test_entry'
 
-test: test-linux test-windows test-windows64 test-asan test-tsan
+# Every fuzz target of the libFuzzer build for 20 s, each on a scratch copy
+# of its seed corpus; fails when one finds something (fuzz/run_fuzzers.sh).
+test-fuzz: setup
+	@cmake --preset linux-fuzz >/dev/null
+	@cmake --build --preset linux-fuzz
+	@bash fuzz/run_fuzzers.sh build/linux-fuzz 20
+
+test: test-linux test-windows test-windows64 test-asan test-tsan test-fuzz
 
 run: build-linux
 	@bash tools/run.sh
