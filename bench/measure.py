@@ -413,6 +413,18 @@ def footprint_section(args):
 
 # --- long run ----------------------------------------------------------------
 
+def slope_per_hour(samples):
+    """Least-squares slope of (seconds, KB) samples, in KB per hour."""
+    if len(samples) < 2:
+        return 0.0
+    mt = statistics.fmean(t for t, _ in samples)
+    mr = statistics.fmean(r for _, r in samples)
+    spread = sum((t - mt) ** 2 for t, _ in samples)
+    if spread == 0:
+        return 0.0
+    return sum((t - mt) * (r - mr) for t, r in samples) / spread * 3600.0
+
+
 def long_section(args):
     b = args.bin
     work = tempfile.mkdtemp(prefix="corv-bench-long-")
@@ -454,12 +466,8 @@ def long_section(args):
         stop(window)
         subprocess.run(["rm", "-rf", work])
 
-    ts = [t for t, _ in samples]
     rs = [r for _, r in samples]
-    slope = 0.0
-    if len(samples) >= 2:
-        mt, mr = statistics.fmean(ts), statistics.fmean(rs)
-        slope = sum((t - mt) * (r - mr) for t, r in samples) / sum((t - mt) ** 2 for t in ts) * 3600.0
+    slope = slope_per_hour(samples)
     print("| minutes | samples | processes started / ended | start VmRSS KB | end VmRSS KB | max VmRSS KB "
           "| VmHWM KB | slope KB per hour |")
     print("|---|---|---|---|---|---|---|---|")

@@ -11,14 +11,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "pacing_figures.h"
 
 namespace {
 
@@ -42,33 +42,6 @@ std::string processName(int pid) {
     return name;
 }
 
-// Milliseconds of the day of every record of `name`, in file order.
-std::vector<double> recordTimes(const std::string& path, const std::string& name) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<double> out;
-    std::size_t at = 0;
-    int line = 0;
-    double dayOffset = 0;
-    while (at < bytes.size()) {
-        std::size_t end = bytes.find("\r\n", at);
-        if (end == std::string::npos) end = bytes.size();
-        const std::string text = bytes.substr(at, end - at);
-        at = end + 2;
-        if (++line <= 9 || text.size() < 14 + name.size() + 1) continue;
-        if (text.compare(14, name.size() + 1, name + " ") != 0) continue;
-        int h = 0, m = 0, s = 0, ms = 0;
-        if (std::sscanf(text.c_str(), "%2d:%2d:%2d:%3d", &h, &m, &s, &ms) != 4) continue;
-        double t = ((h * 60.0 + m) * 60.0 + s) * 1000.0 + ms + dayOffset;
-        if (!out.empty() && t < out.back() - 43200000.0) {  // past midnight
-            dayOffset += 86400000.0;
-            t += 86400000.0;
-        }
-        out.push_back(t);
-    }
-    return out;
-}
-
 int runCorvane(const std::string& corvane, const std::vector<std::string>& args) {
     std::vector<std::string> text{corvane};
     text.insert(text.end(), args.begin(), args.end());
@@ -83,16 +56,6 @@ int runCorvane(const std::string& corvane, const std::vector<std::string>& args)
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Nearest-rank percentile: the smallest value with at least p of the
-// values at or below it.
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    std::size_t rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(v.size())));
-    rank = std::min(std::max<std::size_t>(rank, 1), v.size());
-    return v[rank - 1];
 }
 
 }  // namespace
@@ -114,7 +77,10 @@ int main(int argc, char** argv) {
     char duration[32];
     std::snprintf(duration, sizeof duration, "%g", seconds);
     const int status = runCorvane(corvane, {mark, duration, std::to_string(intervalMs), log});
-    const std::vector<double> t = recordTimes(log, name);
+    std::ifstream in(log, std::ios::binary);
+    const std::vector<double> t =
+        recordTimes(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), name);
+    in.close();
     std::remove(log.c_str());
     if (status != 0 || t.size() < 2) {
         std::fprintf(stderr, "bench_pacing: Corvane exited with %d and wrote %zu records of %s\n", status, t.size(),
@@ -122,25 +88,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // offset k = record k - (record 0 + k x interval); the stamps are whole
-    // milliseconds, so "within 1 ms" is |offset| <= 1.
-    std::vector<double> absolute;
-    std::size_t within = 0;
-    for (std::size_t k = 0; k < t.size(); ++k) {
-        const double offset = t[k] - (t[0] + static_cast<double>(k) * intervalMs);
-        absolute.push_back(std::fabs(offset));
-        if (std::fabs(offset) <= 1.0) ++within;
-    }
-    const double drift = t.back() - (t.front() + static_cast<double>(t.size() - 1) * intervalMs);
-    const double meanPeriod = (t.back() - t.front()) / static_cast<double>(t.size() - 1);
+    const PacingFigures f = pacingFigures(t, intervalMs);
 
     std::printf("| interval | session | records | p50 abs(offset) | p99 abs(offset) | max abs(offset) "
                 "| passes within 1 ms | drift at the end | mean period |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     std::printf("| %d ms | %g s | %zu | %.0f ms | %.0f ms | %.0f ms | %.1f %% | %+.0f ms | %.3f ms |\n", intervalMs, seconds,
-                t.size(), percentile(absolute, 0.50), percentile(absolute, 0.99),
-                *std::max_element(absolute.begin(), absolute.end()), 100.0 * static_cast<double>(within) /
-                static_cast<double>(t.size()), drift, meanPeriod);
+                f.records, f.p50, f.p99, f.maxOffset, 100.0 * f.withinOneMs, f.drift, f.meanPeriod);
     std::printf("\nA real headless session (%s %s %s %d) logging %s, the first row of the table. offset = "
                 "record stamp - (first record + k x interval), in whole ms (the log's resolution); drift = "
                 "offset of the last record.\n",
