@@ -103,6 +103,10 @@ std::uint64_t pageSize() {
     return size;
 }
 
+KeptFile::~KeptFile() {
+    if (fd >= 0) ::close(fd);
+}
+
 ssize_t readKeptFile(KeptFile& file, char* buffer, std::size_t size) {
     std::lock_guard<std::mutex> guard(file.lock);
     for (int attempt = 0; attempt < 2; ++attempt) {

@@ -49,6 +49,9 @@ std::uint64_t pageSize();
 // kept open for the rest of the run (pread from 0 regenerates the content).
 struct KeptFile {
     explicit KeptFile(const char* file) : path(file) {}
+    ~KeptFile();  // closes the descriptor (the library may be unloaded)
+    KeptFile(const KeptFile&) = delete;
+    KeptFile& operator=(const KeptFile&) = delete;
     const char* path;
     int fd = -1;
     std::mutex lock;

@@ -28,11 +28,20 @@ struct Instance {
     std::string name;             // comm, completed
 };
 
-// Taken around every use of the table: the library's host may call from
-// several threads.
-std::mutex tableLock;
-std::unordered_map<std::int32_t, Instance> instances;
-std::uint32_t listingCount = 0;
+void dropDescriptor(Instance& instance);
+
+// The lock is taken around every use of the table: the library's host may
+// call from several threads. The kept descriptors are closed when the
+// library is unloaded (or the program ends normally).
+struct Table {
+    std::mutex lock;
+    std::unordered_map<std::int32_t, Instance> instances;
+    std::uint32_t listingCount = 0;
+    ~Table() {
+        for (auto& entry : instances) dropDescriptor(entry.second);
+    }
+};
+Table table;
 
 bool isNumeric(const char* name) {
     if (*name == '\0') return false;
@@ -52,7 +61,7 @@ void dropDescriptor(Instance& instance) {
 // After the system refused a descriptor: closes kept ones until the count
 // is back within the lowered cap.
 void shedDescriptors() {
-    for (auto& entry : instances) {
+    for (auto& entry : table.instances) {
         if (keptDescriptorCount() <= descriptorCap()) break;
         dropDescriptor(entry.second);
     }
@@ -94,7 +103,7 @@ bool completeName(std::int32_t pid, const std::string& comm, bool kernelThread, 
     if (comm.size() < 15 || kernelThread) return true;  // kernel threads have no command line
     char path[64];
     procPath(path, sizeof path, pid, "cmdline");
-    static std::string cmdline;  // used under tableLock only
+    static std::string cmdline;  // used under the table's lock only
     if (!readSmallFile(path, cmdline) || cmdline.empty()) return false;
     std::string_view first(cmdline.data(), cmdline.find('\0') == std::string::npos ? cmdline.size() : cmdline.find('\0'));
     const std::size_t blank = first.find(' ');
@@ -138,27 +147,27 @@ bool readInstance(std::int32_t pid, Instance& instance, char* buffer, StatFields
 }  // namespace
 
 bool listProcesses(std::vector<os::ProcessInfo>& out) {
-    std::lock_guard<std::mutex> guard(tableLock);
+    std::lock_guard<std::mutex> guard(table.lock);
     DIR* dir = opendir("/proc");
     if (!dir) {
         out.clear();
         return false;
     }
-    const std::uint32_t listing = ++listingCount;
+    const std::uint32_t listing = ++table.listingCount;
     char buffer[STAT_BUFFER_BYTES];
     std::size_t count = 0;
     while (dirent* entry = readdir(dir)) {
         if (!isNumeric(entry->d_name)) continue;
         const long pid = std::strtol(entry->d_name, nullptr, 10);
         if (pid <= 0 || pid > 0x7fffffffL) continue;
-        const auto [at, added] = instances.try_emplace(static_cast<std::int32_t>(pid));
+        const auto [at, added] = table.instances.try_emplace(static_cast<std::int32_t>(pid));
         Instance& instance = at->second;
         const bool nameIsCurrent = !added && instance.readSinceListing && instance.dirInode == entry->d_ino;
         if (!nameIsCurrent) {
             StatFields stat;
             if (!readInstance(at->first, instance, buffer, stat)) {  // ended meanwhile
                 dropDescriptor(instance);
-                instances.erase(at);
+                table.instances.erase(at);
                 continue;
             }
         }
@@ -173,13 +182,13 @@ bool listProcesses(std::vector<os::ProcessInfo>& out) {
     }
     closedir(dir);
     out.resize(count);
-    for (auto it = instances.begin(); it != instances.end();) {
+    for (auto it = table.instances.begin(); it != table.instances.end();) {
         if (it->second.listing == listing) {
             ++it;
             continue;
         }
         dropDescriptor(it->second);  // no longer listed
-        it = instances.erase(it);
+        it = table.instances.erase(it);
     }
     return true;
 }
@@ -191,9 +200,9 @@ os::ProcessSample readProcess(std::int32_t pid) {
     StatFields stat;
     bool ok = false;
     {
-        std::lock_guard<std::mutex> guard(tableLock);
-        const auto at = instances.find(pid);
-        if (at != instances.end()) {
+        std::lock_guard<std::mutex> guard(table.lock);
+        const auto at = table.instances.find(pid);
+        if (at != table.instances.end()) {
             ok = readInstance(pid, at->second, buffer, stat);
             at->second.readSinceListing = ok;
         } else {
@@ -209,8 +218,8 @@ os::ProcessSample readProcess(std::int32_t pid) {
 }
 
 std::size_t rememberedInstanceCount() {
-    std::lock_guard<std::mutex> guard(tableLock);
-    return instances.size();
+    std::lock_guard<std::mutex> guard(table.lock);
+    return table.instances.size();
 }
 
 }  // namespace linuxproc

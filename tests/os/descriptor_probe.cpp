@@ -2,7 +2,8 @@
 // 512 and prints what became of the limit and how many descriptors stayed
 // open:
 //   descriptor_probe program        the layer linked into this program
-//   descriptor_probe library PATH   the layer inside libcorvprobe, loaded
+//   descriptor_probe library PATH   the layer inside libcorvprobe, loaded and
+//                                   unloaded again
 #include <dirent.h>
 #include <dlfcn.h>
 #include <sys/resource.h>
@@ -63,7 +64,9 @@ int main(int argc, char** argv) {
             n = cvplist();
             for (std::int32_t i = 1; i <= n; ++i) cvpcpu(i);
         }
-        std::printf("soft %ld kept %d listed %d\n", softLimit(), openDescriptorCount() - before, n);
+        const int kept = openDescriptorCount() - before;
+        dlclose(library);
+        std::printf("soft %ld kept %d listed %d left %d\n", softLimit(), kept, n, openDescriptorCount() - before);
         return 0;
     }
     return 2;
