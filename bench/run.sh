@@ -62,7 +62,7 @@ if [ "$quick" = 1 ]; then
   cycles=4; warm=1.5; pacing_seconds=20; foot_runs=1; hold=2; long_warmup=10
   : "${long_minutes:=1}"
 else
-  cycles=20; warm=3; pacing_seconds=600; foot_runs=3; hold=4; long_warmup=60
+  cycles=20; warm=3; pacing_seconds=600; foot_runs=3; hold=4; long_warmup=30
   : "${long_minutes:=8}"
 fi
 
