@@ -114,7 +114,7 @@ std::vector<BadCase> badCases() {
 class BadArguments : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = scratchFolder("robust-args");
+        folder = robust::scratch("args");
         sleeper = startChild(robust::sleeper, {"300"});
         ASSERT_NE(sleeper.pid, 0) << "cannot start " << robust::sleeper;
     }

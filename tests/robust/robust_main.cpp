@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include "tests/headless/child_process.h"
 #include "tests/robust/robust_programs.h"
@@ -12,6 +13,11 @@ namespace robust {
 std::string corvane;
 std::string sleeper;
 std::string sleeperName;
+
+std::string scratch(const std::string& name) {
+    static const std::string tag = std::to_string(std::random_device{}());
+    return scratchFolder("robust-" + name + "-" + tag);
+}
 
 std::string pidText(std::int32_t pid) {
     std::string text = std::to_string(pid);

@@ -20,6 +20,10 @@ constexpr bool onWindows = false;
 constexpr int watchdogSeconds = 20;
 #endif
 
+// A new empty scratch folder whose name no other run of these tests uses
+// (several builds may run them at once).
+std::string scratch(const std::string& name);
+
 // The PID as the selection compares it: decimal, zeros up to four digits.
 std::string pidText(std::int32_t pid);
 
