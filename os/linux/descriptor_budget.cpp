@@ -45,12 +45,13 @@ void settlePolicy() {
 
 bool runsInMainProgram() {
     // The main program's headers lie in its own image; compare the image
-    // that holds them with the one that holds this function.
+    // that holds them with the one that holds this function. A library is
+    // always known to the dynamic loader: code it cannot place belongs to a
+    // statically linked program.
     Dl_info self{}, program{};
+    if (!dladdr(reinterpret_cast<const void*>(&runsInMainProgram), &self)) return true;
     const void* headers = reinterpret_cast<const void*>(getauxval(AT_PHDR));
-    if (!headers) return false;
-    if (!dladdr(reinterpret_cast<const void*>(&runsInMainProgram), &self)) return false;
-    if (!dladdr(headers, &program)) return false;
+    if (!headers || !dladdr(headers, &program)) return false;
     return self.dli_fbase == program.dli_fbase;
 }
 
