@@ -232,6 +232,7 @@ TEST(ProcessReads, BeyondTheCapProcessesAreReadAfresh) {
     linuxproc::setDescriptorCapForTesting(cap);
     std::vector<Child> children(10);
     for (Child& c : children) c = startChild("");
+    const int unkept = openDescriptorCount() - linuxproc::keptDescriptorCount();
     for (int cycle = 0; cycle < 2; ++cycle) {
         for (const Child& c : children) EXPECT_EQ(listedName(c.pid), "test_os_reads");
         for (const Child& c : children) {
@@ -239,7 +240,10 @@ TEST(ProcessReads, BeyondTheCapProcessesAreReadAfresh) {
             EXPECT_TRUE(s.opened);
             EXPECT_GT(s.workingSetBytes, 0u);
         }
-        EXPECT_EQ(linuxproc::keptDescriptorCount(), cap);
+        // Other processes on the machine may end and free slots meanwhile.
+        EXPECT_LE(linuxproc::keptDescriptorCount(), cap);
+        EXPECT_GE(linuxproc::keptDescriptorCount(), 3);
+        EXPECT_EQ(openDescriptorCount() - linuxproc::keptDescriptorCount(), unkept);  // none left open
     }
     for (Child& c : children) endChild(c);
     listedName(getpid());
