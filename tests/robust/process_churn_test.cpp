@@ -81,6 +81,40 @@ int churn(unsigned seed, std::atomic<int>& killedByLibrary, std::atomic<bool>& f
     return started;
 }
 
+// Copies of this process that live a few hundred milliseconds, so that the
+// sessions mark some of them and they end while being logged.
+int linger(const std::atomic<bool>& stop) {
+    std::mt19937 random(7);
+    std::vector<pid_t> alive;
+    int started = 0;
+    while (!stop) {
+        const useconds_t life = static_cast<useconds_t>(100000 + random() % 500000);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            usleep(life);
+            _exit(0);
+        }
+        if (pid > 0) {
+            alive.push_back(pid);
+            ++started;
+        }
+        for (std::size_t i = 0; i < alive.size();) {
+            int status = 0;
+            if (waitpid(alive[i], &status, WNOHANG) == alive[i]) {
+                alive.erase(alive.begin() + static_cast<std::ptrdiff_t>(i));
+            } else {
+                ++i;
+            }
+        }
+        usleep(30000);
+    }
+    for (pid_t pid : alive) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+    return started;
+}
+
 // The library's whole table and every figure, out-of-range indices included.
 void pollLibrary(const std::atomic<bool>& stop, std::atomic<int>& rounds, std::atomic<bool>& failed) {
     while (!stop) {
@@ -104,7 +138,8 @@ void pollLibrary(const std::atomic<bool>& stop, std::atomic<int>& rounds, std::a
 // marking to its count, so the count is of the table the session logged from.
 std::mutex pace;
 
-// Marks row 1 and every row of this program or its forked copies, then runs a
+// Marks row 1 and every row of this program or its forked copies (most of
+// them end during the session and are written as 0 % and 0 KB), then runs a
 // session beside the sampling loop, as the start button does.
 void logOnce(const std::string& path, const std::string& name, int& markedRows) {
     std::lock_guard<std::mutex> hold(pace);
@@ -148,6 +183,8 @@ TEST(ProcessChurn, SamplingLoopSessionsAndLibraryHoldUp) {
     for (int t = 0; t < churnThreads; ++t) {
         churners.emplace_back([&, t] { started[t] = churn(1000u + static_cast<unsigned>(t), killedByLibrary, failed); });
     }
+    int lingerers = 0;
+    std::thread lingering([&] { lingerers = linger(churnDone); });
     std::thread library(pollLibrary, std::cref(stop), std::ref(libraryRounds), std::ref(failed));
 
     // Sessions one after another on their own thread while the processes churn.
@@ -158,7 +195,7 @@ TEST(ProcessChurn, SamplingLoopSessionsAndLibraryHoldUp) {
             logs.push_back(folder + "/churn" + std::to_string(s) + ".txt");
             markedRows.push_back(0);
             logOnce(logs.back(), name, markedRows.back());
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));  // cycles run between sessions
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));  // cycles run between sessions
         }
     });
 
@@ -177,19 +214,27 @@ TEST(ProcessChurn, SamplingLoopSessionsAndLibraryHoldUp) {
     }
     waiter.join();
     sessions.join();
+    lingering.join();
     stop = true;
     library.join();
     destroyStateLock();
 
     int total = 0;
     for (int s : started) total += s;
-    std::printf("%d processes, %d ended by cvpkill; %d sampling cycles, %d library rounds, %zu sessions\n", total,
-                killedByLibrary.load(), cycles.load(), libraryRounds.load(), logs.size());
+    std::printf("%d processes and %d lingering, %d ended by cvpkill; %d sampling cycles, %d library rounds, "
+                "%zu sessions\n",
+                total, lingerers, killedByLibrary.load(), cycles.load(), libraryRounds.load(), logs.size());
     EXPECT_EQ(total, churnThreads * processesPerThread);
     EXPECT_FALSE(failed) << "a library figure out of its range, or cvpkill refused a child of ours";
     EXPECT_GT(libraryRounds, 0);
 
+    std::printf("marked rows per session:");
+    for (int m : markedRows) std::printf(" %d", m);
+    std::printf("\n");
     ASSERT_GE(logs.size(), 2u);
+    int marked = 0;
+    for (int m : markedRows) marked += m;
+    EXPECT_GT(marked, 2 * static_cast<int>(logs.size())) << "no lingering process was ever logged";
     for (std::size_t s = 0; s < logs.size(); ++s) {
         SCOPED_TRACE(logs[s]);
         const LogShape shape = readLogShape(logs[s], "1", "20");
