@@ -39,7 +39,7 @@ test-asan: setup
 test-tsan: setup
 	@cmake --preset linux-tsan >/dev/null
 	@cmake --build --preset linux-tsan
-	@ctest --preset linux-tsan -R 'test_sampling_loop|test_input|test_screen$$|test_log|test_entry'
+	@ctest --preset linux-tsan -R 'test_sampling_loop|test_input|test_screen$$|test_log|test_entry|test_robust_churn'
 
 # Every fuzz target of the libFuzzer build for 20 s, each on a scratch copy
 # of its seed corpus; fails when one finds something (fuzz/run_fuzzers.sh).
