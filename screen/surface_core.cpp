@@ -16,6 +16,7 @@
 #include "screen/line_clip.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
+#include "screen/write_watch.h"
 
 namespace {
 
@@ -29,6 +30,9 @@ constexpr int H = SURFACE_HEIGHT;
 std::mutex drawMutex;
 std::uint32_t frame[W * H];
 std::array<bool, H> lineChanged{};
+// Stands for every entry of lineChanged: every batch end marks the whole
+// picture, and one flag is cheaper than 584 stores per row drawn.
+bool everyLineChanged = false;
 bool anyLineChanged = false;
 
 std::atomic<bool> opened{false};
@@ -42,8 +46,16 @@ void markLines(std::int64_t first, std::int64_t last) {
 }
 
 void markEveryLine() {
-    lineChanged.fill(true);
+    everyLineChanged = true;
     anyLineChanged = true;
+}
+
+bool isLineChanged(int y) { return everyLineChanged || lineChanged[static_cast<std::size_t>(y)]; }
+
+void clearChangedLines() {
+    lineChanged.fill(false);
+    everyLineChanged = false;
+    anyLineChanged = false;
 }
 
 // Rounds half away from zero and keeps the result inside the 32-bit range
@@ -60,6 +72,18 @@ bool toCoord(double v, std::int64_t& out) {
 inline void put(std::int64_t x, std::int64_t y, std::uint32_t colour) {
     frame[static_cast<std::size_t>(y * W + x)] = colour;
 }
+
+// For each byte of a glyph row, its eight pixels left to right as all-ones
+// (set bit) or all-zeros words, so that a cell row is drawn without a branch
+// per pixel.
+struct CellMasks {
+    std::uint32_t of[256][8] = {};
+    constexpr CellMasks() {
+        for (unsigned bits = 0; bits < 256; ++bits)
+            for (int col = 0; col < 8; ++col) of[bits][col] = (bits & (0x80u >> col)) ? 0xFFFFFFFFu : 0u;
+    }
+};
+constexpr CellMasks cellMasks;
 
 // Fills row y from x0 to x1 (already clipped, x0 <= x1).
 inline void span(std::int64_t y, std::int64_t x0, std::int64_t x1, std::uint32_t colour) {
@@ -150,6 +174,7 @@ bool openWindow(int width, int height) {
         std::lock_guard<std::mutex> guard(drawMutex);
         std::fill(std::begin(frame), std::end(frame), colourBlack);
         markEveryLine();
+        writewatch::noteWholePicture();
         batchDepth = 0;
     }
     {
@@ -205,6 +230,13 @@ void drawText(double x, double y, std::string_view text, std::uint32_t colour) {
             const unsigned bits = fontCp437[static_cast<unsigned char>(text[static_cast<std::size_t>(k)])][row];
             if (bits == 0) continue;
             const std::int64_t cellX = ix + 8 * k;
+            if (cellX >= 0 && cellX + 8 <= W) {
+                // A whole cell: set bits take the colour, clear ones keep theirs.
+                const std::uint32_t* mask = cellMasks.of[bits];
+                std::uint32_t* cell = line + cellX;
+                for (int col = 0; col < 8; ++col) cell[col] = (cell[col] & ~mask[col]) | (colour & mask[col]);
+                continue;
+            }
             for (int col = 0; col < 8; ++col) {
                 if (!(bits & (0x80u >> col))) continue;
                 const std::int64_t px = cellX + col;
@@ -213,6 +245,8 @@ void drawText(double x, double y, std::string_view text, std::uint32_t colour) {
         }
     }
     markLines(iy + rowFirst, iy + rowLast);
+    writewatch::noteWrite(std::max<std::int64_t>(ix + 8 * glyphFirst, 0), iy + rowFirst,
+                          std::min<std::int64_t>(ix + 8 * glyphLast + 7, W - 1), iy + rowLast);
 }
 
 void fillBox(double x1, double y1, double x2, double y2, std::uint32_t colour) {
@@ -227,6 +261,7 @@ void fillBox(double x1, double y1, double x2, double y2, std::uint32_t colour) {
     std::lock_guard<std::mutex> guard(drawMutex);
     for (std::int64_t y = top; y <= bottom; ++y) span(y, left, right, colour);
     markLines(top, bottom);
+    writewatch::noteWrite(left, top, right, bottom);
 }
 
 void drawBox(double x1, double y1, double x2, double y2, std::uint32_t colour) {
@@ -246,6 +281,11 @@ void drawBox(double x1, double y1, double x2, double y2, std::uint32_t colour) {
         if (x9 >= 0 && x9 < W) put(x9, y, colour);
     }
     markLines(top, bottom);
+    // Side by side, so that an outline does not count against what it frames.
+    if (y0 >= 0 && y0 < H) writewatch::noteWrite(left, y0, right, y0);
+    if (y9 >= 0 && y9 < H) writewatch::noteWrite(left, y9, right, y9);
+    if (x0 >= 0 && x0 < W) writewatch::noteWrite(x0, top, x0, bottom);
+    if (x9 >= 0 && x9 < W) writewatch::noteWrite(x9, top, x9, bottom);
 }
 
 void setPixel(double x, double y, std::uint32_t colour) {
@@ -256,6 +296,7 @@ void setPixel(double x, double y, std::uint32_t colour) {
     std::lock_guard<std::mutex> guard(drawMutex);
     put(ix, iy, colour);
     markLines(iy, iy);
+    writewatch::noteWrite(ix, iy, ix, iy);
 }
 
 void drawLine(double x1, double y1, double x2, double y2, std::uint32_t colour) {
@@ -265,13 +306,16 @@ void drawLine(double x1, double y1, double x2, double y2, std::uint32_t colour) 
     LineWalk walk;
     if (!clipLine(ax, ay, bx, by, W, H, walk)) return;
     std::lock_guard<std::mutex> guard(drawMutex);
-    std::int64_t yMin = H, yMax = -1;
+    std::int64_t xMin = W, xMax = -1, yMin = H, yMax = -1;
     walkLine(walk, [&](std::int64_t x, std::int64_t y) {
         put(x, y, colour);
+        xMin = std::min(xMin, x);
+        xMax = std::max(xMax, x);
         yMin = std::min(yMin, y);
         yMax = std::max(yMax, y);
     });
     markLines(yMin, yMax);
+    if (xMin <= xMax) writewatch::noteWrite(xMin, yMin, xMax, yMax);
 }
 
 // --- events, pointer, keys -------------------------------------------------
@@ -349,14 +393,32 @@ bool takeChangedLines(std::uint32_t* dest, int& first, int& last) {
     first = -1;
     last = -1;
     for (int y = 0; y < H; ++y) {
-        if (!lineChanged[static_cast<std::size_t>(y)]) continue;
+        if (!isLineChanged(y)) continue;
         std::memcpy(dest + y * W, frame + y * W, W * sizeof(std::uint32_t));
-        lineChanged[static_cast<std::size_t>(y)] = false;
         if (first < 0) first = y;
         last = y;
     }
-    anyLineChanged = false;
+    clearChangedLines();
     return first >= 0;
+}
+
+bool takeDifferingLines(std::uint32_t* shown, std::array<bool, SURFACE_HEIGHT>& differs) {
+    differs.fill(false);
+    if (!opened || shown == nullptr) return false;
+    std::lock_guard<std::mutex> guard(drawMutex);
+    if (batchDepth > 0 || !anyLineChanged) return false;
+    bool any = false;
+    for (int y = 0; y < H; ++y) {
+        if (!isLineChanged(y)) continue;
+        const std::uint32_t* source = frame + y * W;
+        std::uint32_t* target = shown + y * W;
+        if (std::memcmp(target, source, W * sizeof(std::uint32_t)) == 0) continue;
+        std::memcpy(target, source, W * sizeof(std::uint32_t));
+        differs[static_cast<std::size_t>(y)] = true;
+        any = true;
+    }
+    clearChangedLines();
+    return any;
 }
 
 std::uint32_t pixel(int x, int y) {
@@ -464,8 +526,8 @@ void reset() {
     {
         std::lock_guard<std::mutex> guard(drawMutex);
         std::fill(std::begin(frame), std::end(frame), 0u);
-        lineChanged.fill(false);
-        anyLineChanged = false;
+        clearChangedLines();
+        writewatch::noteWholePicture();
         batchDepth = 0;
     }
     std::lock_guard<std::mutex> guard(queueMutex);

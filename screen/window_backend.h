@@ -3,6 +3,7 @@
 // core. Exactly one realisation is linked into each binary.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,6 +30,13 @@ bool isOpen();
 // 0x00RRGGBB pixels) unless a batch is open; returns the lowest and highest
 // changed line through first/last, or false when nothing was copied.
 bool takeChangedLines(std::uint32_t* dest, int& first, int& last);
+
+// For a realisation that keeps what its window shows in `shown` (width*height
+// 0x00RRGGBB pixels): of the lines changed since the last copy, copies only
+// those whose pixels differ from `shown` and flags them in `differs` (all
+// others false). False when no line differs or a batch is open; the changed
+// marks are used up either way unless a batch is open.
+bool takeDifferingLines(std::uint32_t* shown, std::array<bool, SURFACE_HEIGHT>& differs);
 
 // Reads one framebuffer pixel (0x00RRGGBB); 0 outside the area.
 std::uint32_t pixel(int x, int y);
