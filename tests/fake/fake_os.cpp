@@ -40,10 +40,23 @@ void advance(double seconds) {
 }
 
 Process* find(std::int32_t pid) {
-    for (Process& p : raw().processes) {
+    State& s = raw();
+    if (!s.pidIndex.empty()) {
+        const auto at = s.pidIndex.find(pid);
+        if (at != s.pidIndex.end() && at->second < s.processes.size() && s.processes[at->second].pid == pid)
+            return &s.processes[at->second];
+    }
+    for (Process& p : s.processes) {
         if (p.pid == pid) return &p;
     }
     return nullptr;
+}
+
+void indexProcesses() {
+    Guard g(lock());
+    State& s = raw();
+    s.pidIndex.clear();
+    for (std::size_t k = 0; k < s.processes.size(); ++k) s.pidIndex.emplace(s.processes[k].pid, k);
 }
 
 }  // namespace fakeos

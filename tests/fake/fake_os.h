@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "os/os.h"
@@ -65,6 +66,11 @@ struct State {
     bool initCommonControlsCalled = false;
 
     std::function<void(int)> exitHook;
+
+    // Set by indexProcesses(): where each PID first sits in `processes`, so
+    // that scripts of thousands of processes (benchmarks) are not timed
+    // scanning the list. Empty means every lookup scans.
+    std::unordered_map<std::int32_t, std::size_t> pidIndex;
 };
 
 // The lock around `state`; tests hold it while they change the script from a
@@ -77,5 +83,9 @@ void reset();
 void advance(double seconds);
 
 Process* find(std::int32_t pid);
+
+// Builds `pidIndex` from `processes`; call it again after changing the list.
+// A lookup the index gets wrong (the list changed since) falls back to the scan.
+void indexProcesses();
 
 }  // namespace fakeos
