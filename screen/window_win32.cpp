@@ -3,8 +3,9 @@
 // A frameless pop-up window of the surface's size, centred on the primary
 // screen, run by a message thread of its own. A 16 ms timer on that thread
 // copies the lines the program changed into a DIB section, the window's own
-// copy of the picture, and from there to the screen; WM_PAINT repaints from
-// the DIB section alone. Input messages become surface events and key codes.
+// copy of the picture, and from there to the screen, only those whose pixels
+// differ from what the DIB section held; WM_PAINT repaints from the DIB
+// section alone. Input messages become surface events and key codes.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -34,6 +35,7 @@ struct Win32Window {
     std::uint32_t* bits = nullptr;  // 0x00RRGGBB, top line first
     int width = 0;
     int height = 0;
+    std::array<bool, SURFACE_HEIGHT> differs{};
     std::atomic<bool> syncPending{true};
 
     // Message-thread state.
@@ -197,11 +199,20 @@ void refresh(Win32Window& w) {
     if (w.syncPending.exchange(false)) syncState(w);
     if (w.active) refreshHeldKeys(w);
     GdiFlush();  // the DIB section's memory is about to be written
-    int first = 0, last = 0;
-    if (!surface::takeChangedLines(w.bits, first, last)) return;
+    if (w.width != SURFACE_WIDTH || w.height != SURFACE_HEIGHT) return;
+    if (!surface::takeDifferingLines(w.bits, w.differs)) return;
     HDC dc = GetDC(w.hwnd);
     if (dc == nullptr) return;
-    BitBlt(dc, 0, first, w.width, last - first + 1, w.memoryDc, 0, first, SRCCOPY);
+    // One copy per run of differing lines.
+    for (int y = 0; y < w.height;) {
+        if (!w.differs[static_cast<std::size_t>(y)]) {
+            ++y;
+            continue;
+        }
+        const int first = y;
+        while (y < w.height && w.differs[static_cast<std::size_t>(y)]) ++y;
+        BitBlt(dc, 0, first, w.width, y - first, w.memoryDc, 0, first, SRCCOPY);
+    }
     ReleaseDC(w.hwnd, dc);
 }
 

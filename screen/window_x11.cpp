@@ -3,7 +3,8 @@
 // One undecorated top-level window of the surface's size, centred on the
 // screen. A thread of its own reads the window's events and, every 16 ms,
 // copies the lines the program changed into the window's own image, from
-// which exposures are repainted without the program. Xlib runs in its
+// which exposures are repainted without the program. The image is what the
+// window shows, so only lines whose pixels differ from it are sent. Xlib runs in its
 // thread-safe mode: setTitle and setPosition talk to the server from the
 // caller's thread and then wake the window thread.
 #include <X11/XKBlib.h>
@@ -59,10 +60,12 @@ struct X11Window {
     int height = 0;
 
     // The picture as the window shows it. When the server's pixels are
-    // 0x00RRGGBB words, the image's memory is the copy target itself.
+    // 0x00RRGGBB words, the image's memory is the copy target itself;
+    // otherwise `staging` keeps the same picture in that form.
     XImage* image = nullptr;
     bool directImage = false;
     std::vector<std::uint32_t> staging;
+    std::array<bool, SURFACE_HEIGHT> differs{};
     unsigned long redMask = 0, greenMask = 0, blueMask = 0;
 
     int wakeRead = -1;
@@ -213,15 +216,13 @@ std::uint32_t* copyTarget(X11Window& w) {
     return w.directImage ? reinterpret_cast<std::uint32_t*>(w.image->data) : w.staging.data();
 }
 
-void convertLines(X11Window& w, int first, int last) {
-    for (int y = first; y <= last; ++y) {
-        const std::uint32_t* row = w.staging.data() + static_cast<std::size_t>(y) * w.width;
-        for (int x = 0; x < w.width; ++x) {
-            const std::uint32_t p = row[x];
-            const unsigned long value = channel((p >> 16) & 0xFF, w.redMask) | channel((p >> 8) & 0xFF, w.greenMask) |
-                                        channel(p & 0xFF, w.blueMask);
-            XPutPixel(w.image, x, y, value);
-        }
+void convertLine(X11Window& w, int y) {
+    const std::uint32_t* row = w.staging.data() + static_cast<std::size_t>(y) * w.width;
+    for (int x = 0; x < w.width; ++x) {
+        const std::uint32_t p = row[x];
+        const unsigned long value = channel((p >> 16) & 0xFF, w.redMask) | channel((p >> 8) & 0xFF, w.greenMask) |
+                                    channel(p & 0xFF, w.blueMask);
+        XPutPixel(w.image, x, y, value);
     }
 }
 
@@ -407,10 +408,21 @@ void syncState(X11Window& w) {
 void refresh(X11Window& w) {
     if (w.active) refreshHeldKeys(w);
     settleStaleMove(w);
-    int first = 0, last = 0;
-    if (!surface::takeChangedLines(copyTarget(w), first, last)) return;
-    if (!w.directImage) convertLines(w, first, last);
-    putLines(w, 0, first, w.width, last - first + 1);
+    if (w.width != SURFACE_WIDTH || w.height != SURFACE_HEIGHT) return;
+    if (!surface::takeDifferingLines(copyTarget(w), w.differs)) return;
+    // One request per run of differing lines.
+    for (int y = 0; y < w.height;) {
+        if (!w.differs[static_cast<std::size_t>(y)]) {
+            ++y;
+            continue;
+        }
+        const int first = y;
+        while (y < w.height && w.differs[static_cast<std::size_t>(y)]) {
+            if (!w.directImage) convertLine(w, y);
+            ++y;
+        }
+        putLines(w, 0, first, w.width, y - first);
+    }
 }
 
 void messageLoop(X11Window* w) {

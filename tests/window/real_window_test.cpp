@@ -13,6 +13,7 @@
 
 #include "os/os.h"
 #include "screen/surface.h"
+#include "screen/window_backend.h"
 #include "tests/window/x_side.h"
 
 #ifdef _WIN32
@@ -208,6 +209,35 @@ TEST_F(RealWindow, ShowsTheFramebufferOnlyWhenNoBatchIsOpen) {
     EXPECT_EQ(xside::screenshot().at(LEFT + 150, TOP + 100), colourAccent) << "drawn inside an open batch";
     unlockScreen();
     EXPECT_TRUE(waitUntil([] { return xside::screenshot().at(LEFT + 150, TOP + 100) == colourFocus; }));
+}
+
+// The window sends only the lines whose pixels differ from what it shows:
+// scattered changes (the first and the last line, runs of neighbours, a line
+// drawn over with the same pixels) must still leave the whole picture right.
+TEST_F(RealWindow, ScatteredChangesLeaveTheWholePictureOnTheScreen) {
+    drawPattern();
+    ASSERT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
+    auto showsFramebuffer = [] {
+        const xside::Picture p = xside::screenshot();
+        for (int y = 0; y < SURFACE_HEIGHT; ++y)
+            for (int x = 0; x < SURFACE_WIDTH; ++x)
+                if (p.at(LEFT + x, TOP + y) != surface::pixel(x, y)) return false;
+        return true;
+    };
+    lockScreen();
+    drawPattern();  // the same pixels again: nothing of it differs
+    setPixel(3, 0, colourFocus);
+    setPixel(4, 1, colourFocus);
+    fillBox(200, 200, 210, 202, colourLogging);
+    setPixel(700, 204, colourBlack);  // one line apart from the run above
+    drawText(600, 576, "\xDB\xDB", colourAccent);  // down to the last line
+    setPixel(799, 583, colourBlack);
+    unlockScreen();
+    EXPECT_TRUE(waitUntil(showsFramebuffer));
+    // Changes outside a batch, each seen by itself.
+    setPixel(10, 583, colourFocus);
+    fillBox(0, 0, 799, 0, colourBackground);
+    EXPECT_TRUE(waitUntil(showsFramebuffer));
 }
 
 TEST_F(RealWindow, KeysArriveAsKeyCodes) {
