@@ -10,6 +10,7 @@ namespace robust {
 extern std::string corvane;      // native path of the built program
 extern std::string sleeper;      // native path of the waiting process
 extern std::string sleeperName;  // its name as the process table shows it
+extern std::string flash;        // a program that ends at once
 
 #ifdef _WIN32
 constexpr bool onWindows = true;
