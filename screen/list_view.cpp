@@ -220,9 +220,13 @@ void paintRow(const ProcessEntry& entry, int t, bool marked) {
 
 void drawRow(ListPictures& p, const ProcessEntry& entry, std::int32_t i, bool marked) {
     const MonitorState& s = monitorState;
-    const int t = (i - s.firstRow) * 16 + 41;
-    // Screen row 1..30 in every sane state; anything else is drawn plainly.
+    // Screen row 1..30 in every sane state; anything else is drawn plainly,
+    // and a row far off the window (a wild firstRow) would be clipped away
+    // entirely.
     const std::int64_t screenRow = static_cast<std::int64_t>(i) - s.firstRow + 1;
+    const std::int64_t top = 16 * screenRow + 25;
+    if (top < -SURFACE_HEIGHT || top > SURFACE_HEIGHT) return;
+    const int t = static_cast<int>(top);
     if (screenRow < 1 || screenRow > VISIBLE_ROWS) {
         paintRow(entry, t, marked);
         return;
