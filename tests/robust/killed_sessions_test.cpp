@@ -23,7 +23,7 @@ using Clock = std::chrono::steady_clock;
 // Many records per pass: a pass writes far more than a 4 KB buffer.
 const int sleeperCount = robust::onWindows ? 8 : 100;
 const int sessionCount = robust::onWindows ? 30 : 60;
-const int startUpMs = robust::onWindows ? 800 : 30;
+const int startUpMs = robust::onWindows ? 300 : 30;
 
 // Each session: 0.1 s at 1 ms, 101 passes, 100 written per marked process.
 // With passes this short the program is writing most of the time, so the
