@@ -29,10 +29,14 @@ constexpr int H = SURFACE_HEIGHT;
 // against the refresh copy.
 std::mutex drawMutex;
 std::uint32_t frame[W * H];
+// Lines a drawing operation wrote since the last copy.
 std::array<bool, H> lineChanged{};
-// Stands for every entry of lineChanged: every batch end marks the whole
+// Every line counts as changed for the copy: every batch end marks the whole
 // picture, and one flag is cheaper than 584 stores per row drawn.
 bool everyLineChanged = false;
+// The picture was replaced or a window asked for all of it: a window that
+// compares with what it shows must compare every line, not only the written ones.
+bool pictureReplaced = false;
 bool anyLineChanged = false;
 
 std::atomic<bool> opened{false};
@@ -50,11 +54,17 @@ void markEveryLine() {
     anyLineChanged = true;
 }
 
+void markPictureReplaced() {
+    markEveryLine();
+    pictureReplaced = true;
+}
+
 bool isLineChanged(int y) { return everyLineChanged || lineChanged[static_cast<std::size_t>(y)]; }
 
 void clearChangedLines() {
     lineChanged.fill(false);
     everyLineChanged = false;
+    pictureReplaced = false;
     anyLineChanged = false;
 }
 
@@ -173,7 +183,7 @@ bool openWindow(int width, int height) {
     {
         std::lock_guard<std::mutex> guard(drawMutex);
         std::fill(std::begin(frame), std::end(frame), colourBlack);
-        markEveryLine();
+        markPictureReplaced();
         writewatch::noteWholePicture();
         batchDepth = 0;
     }
@@ -407,9 +417,11 @@ bool takeDifferingLines(std::uint32_t* shown, std::array<bool, SURFACE_HEIGHT>& 
     if (!opened || shown == nullptr) return false;
     std::lock_guard<std::mutex> guard(drawMutex);
     if (batchDepth > 0 || !anyLineChanged) return false;
+    // A line no operation wrote since the last copy still equals what the
+    // window shows; only the batch end marked it.
     bool any = false;
     for (int y = 0; y < H; ++y) {
-        if (!isLineChanged(y)) continue;
+        if (!pictureReplaced && !lineChanged[static_cast<std::size_t>(y)]) continue;
         const std::uint32_t* source = frame + y * W;
         std::uint32_t* target = shown + y * W;
         if (std::memcmp(target, source, W * sizeof(std::uint32_t)) == 0) continue;
@@ -429,7 +441,7 @@ std::uint32_t pixel(int x, int y) {
 
 void markAllChanged() {
     std::lock_guard<std::mutex> guard(drawMutex);
-    markEveryLine();
+    markPictureReplaced();
 }
 
 void pushEvent(const SurfaceEvent& event) {

@@ -32,10 +32,12 @@ bool isOpen();
 bool takeChangedLines(std::uint32_t* dest, int& first, int& last);
 
 // For a realisation that keeps what its window shows in `shown` (width*height
-// 0x00RRGGBB pixels): of the lines changed since the last copy, copies only
-// those whose pixels differ from `shown` and flags them in `differs` (all
-// others false). False when no line differs or a batch is open; the changed
-// marks are used up either way unless a batch is open.
+// 0x00RRGGBB pixels) and fills it only through this call: of the lines
+// drawn since the last copy, copies only those whose pixels differ from
+// `shown` and flags them in `differs` (all others false); after opening or
+// markAllChanged every line is compared. False when no line differs or a
+// batch is open; the changed marks are used up either way unless a batch is
+// open.
 bool takeDifferingLines(std::uint32_t* shown, std::array<bool, SURFACE_HEIGHT>& differs);
 
 // Reads one framebuffer pixel (0x00RRGGBB); 0 outside the area.
