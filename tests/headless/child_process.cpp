@@ -7,9 +7,12 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace fs = std::filesystem;
@@ -82,13 +85,26 @@ Child startChild(const std::string& program, const std::vector<std::string>& arg
     for (std::string& a : argvText) argv.push_back(a.data());
     argv.push_back(nullptr);
     Child child;
+    // Returns only once the child runs the program: until its exec the child
+    // still carries this test's name, which a process list taken at once
+    // would show. The pipe closes on exec; a failed exec closes it by exiting.
+    int started[2];
+    if (pipe2(started, O_CLOEXEC) != 0) return child;
     const pid_t pid = fork();
     if (pid == 0) {
+        close(started[0]);
         if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0) _exit(126);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    if (pid > 0) child.pid = pid;
+    close(started[1]);
+    if (pid > 0) {
+        char byte = 0;
+        while (read(started[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        child.pid = pid;
+    }
+    close(started[0]);
     return child;
 }
 
