@@ -125,6 +125,11 @@ void noteName(std::int32_t pid, Instance& instance, const StatFields& stat) {
     }
     if (!instance.nameSettled) {
         instance.nameSettled = completeName(pid, instance.comm, (stat.flags & KERNEL_THREAD_FLAG) != 0, instance.name);
+        // A Linux process may give itself any name, line breaks included;
+        // one in a log record would cut it into lines that are no records.
+        for (char& c : instance.name) {
+            if (c == '\r' || c == '\n') c = '?';
+        }
     }
 }
 

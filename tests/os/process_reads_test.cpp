@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -280,6 +281,24 @@ TEST(ProcessReads, RefusedDescriptorsShedKeptOnesAndReadingGoesOn) {
     for (Child& c : children) endChild(c);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(ProcessReads, LineBreaksInANameAreShownAsQuestionMarks) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[1]);
+        prctl(PR_SET_NAME, "two\nlines\r", 0, 0, 0);
+        char byte = 0;
+        (void)!read(fds[0], &byte, 1);
+        _exit(0);
+    }
+    close(fds[0]);
+    Child child{pid, fds[1]};
+    ASSERT_TRUE(waitForComm(pid, "two\nlines\r"));
+    EXPECT_EQ(listedName(pid), "two?lines?");
+    endChild(child);
 }
 
 TEST(ProcessReads, ParsesNamesWithParenthesesAndBlanks) {
