@@ -56,5 +56,10 @@ PacingFigures pacingFigures(const std::vector<double>& t, double intervalMs) {
     f.withinOneMs = static_cast<double>(within) / static_cast<double>(t.size());
     f.drift = t.back() - (t.front() + static_cast<double>(t.size() - 1) * intervalMs);
     f.meanPeriod = (t.back() - t.front()) / static_cast<double>(t.size() - 1);
+    std::vector<double> periodError;
+    for (std::size_t k = 1; k < t.size(); ++k) periodError.push_back(std::fabs(t[k] - t[k - 1] - intervalMs));
+    f.periodP50 = percentile(periodError, 0.50);
+    f.periodP99 = percentile(periodError, 0.99);
+    f.periodMax = *std::max_element(periodError.begin(), periodError.end());
     return f;
 }

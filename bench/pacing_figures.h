@@ -13,6 +13,10 @@ struct PacingFigures {
     double withinOneMs = 0;                  // share of passes with |offset| <= 1 ms, 0..1
     double drift = 0;                        // offset of the last record, ms
     double meanPeriod = 0;                   // ms
+    // |period - interval| between consecutive records: how evenly the passes
+    // follow each other, whatever the schedule did before (a pass that
+    // overruns moves the whole schedule on, and every later offset with it).
+    double periodP50 = 0, periodP99 = 0, periodMax = 0;
 };
 
 // Milliseconds of the day of every record of process `name` in the log

@@ -174,7 +174,12 @@ if wanted cycle; then
   echo "In-process figures (bench_cycle_cost 0 2000: the window's sampling cycle drawn into memory, no display):"
   echo
   step "$bin/bench/bench_cycle_cost" 0 2000 >"$scratch/cycle_cost.txt"
-  sed 's/^/    /' "$scratch/cycle_cost.txt"
+  # Its own table when it prints markdown, else its plain columns as a block.
+  if head -1 "$scratch/cycle_cost.txt" | grep -q '^|'; then
+    cat "$scratch/cycle_cost.txt"
+  else
+    sed 's/^/    /' "$scratch/cycle_cost.txt"
+  fi
   echo
 fi
 

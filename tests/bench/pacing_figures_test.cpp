@@ -66,6 +66,21 @@ TEST(PacingFigures, OffsetsAgainstTheFirstPassAndDriftAtTheEnd) {
     EXPECT_DOUBLE_EQ(f.withinOneMs, 3.0 / 5.0);
     EXPECT_EQ(f.drift, 6);
     EXPECT_DOUBLE_EQ(f.meanPeriod, 101.5);
+    // Periods 101, 102, 96, 107: errors 1, 2, 4, 7.
+    EXPECT_EQ(f.periodP50, 2);
+    EXPECT_EQ(f.periodP99, 7);
+    EXPECT_EQ(f.periodMax, 7);
+}
+
+TEST(PacingFigures, OneOverrunShiftsTheOffsetsButNotThePeriods) {
+    // On time, then one pass 30 ms late, and the schedule goes on from there.
+    std::vector<double> t{0, 100, 230, 330, 430, 530, 630};
+    const PacingFigures f = pacingFigures(t, 100);
+    EXPECT_EQ(f.drift, 30);
+    EXPECT_EQ(f.p50, 30);
+    EXPECT_DOUBLE_EQ(f.withinOneMs, 2.0 / 7.0);
+    EXPECT_EQ(f.periodP50, 0);
+    EXPECT_EQ(f.periodMax, 30);
 }
 
 TEST(PacingFigures, AnEarlyEndIsANegativeDriftAndFewRecordsGiveNoFigures) {
