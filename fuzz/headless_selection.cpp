@@ -51,9 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     selectMarkedRows();
 
     const MonitorState& s = monitorState;
-    std::string spec;
-    for (char c : argument) spec.push_back(lowered(c));
-    FUZZ_CHECK(s.markSpec == spec);
+    std::string selection;
+    for (char c : argument) selection.push_back(lowered(c));
+    FUZZ_CHECK(s.markSpec == selection);
     FUZZ_CHECK(s.processCount == static_cast<std::int32_t>(processes.size()));
     FUZZ_CHECK(markedPid.size() >= processes.size() + 1);
     FUZZ_CHECK(processes.empty() || processTable.size() >= processes.size() + 1);
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (name.size() > 4) {
             for (std::size_t k = 0; k + 4 < name.size(); ++k) stem.push_back(lowered(name[k]));
         }
-        const bool selected = occursIn(digits, spec) || occursIn(stem, spec);
+        const bool selected = occursIn(digits, selection) || occursIn(stem, selection);
         FUZZ_CHECK(markedPid[i] == (selected ? p.pid : 0));
     }
     FUZZ_CHECK(markedPid[0] == 0);

@@ -181,9 +181,9 @@ TEST_F(BadArguments, AVeryLongFirstArgumentStillSelectsByPid) {
     // Far longer than any name or PID; the system's own limit for one
     // argument is larger on Linux, the whole command line is 32 K on Windows.
     const int length = robust::onWindows ? 20000 : 120000;
-    const std::string spec = std::string(static_cast<std::size_t>(length), 'x') + robust::pidText(sleeper.pid);
+    const std::string selection = std::string(static_cast<std::size_t>(length), 'x') + robust::pidText(sleeper.pid);
     const BadCase c{"long first argument", "0.5", "100", "long", "long.txt", Expect::File, 5, "0.5", "100"};
-    runCase(c, 0, spec);
+    runCase(c, 0, selection);
 }
 
 TEST_F(BadArguments, ASelectionThatMatchesNothingWritesTheHeaderOnly) {

@@ -42,13 +42,13 @@ TEST(ChurnSession, LogsEndingProcessesWhileOthersComeAndGo) {
 
     // Alive when the session lists the processes, gone soon after.
     std::vector<Child> sleepers;
-    std::string spec;
+    std::string selection;
     for (int i = 0; i < marked; ++i) {
         sleepers.push_back(startChild(robust::sleeper, {"2"}));
         ASSERT_NE(sleepers.back().pid, 0);
-        spec += robust::pidText(sleepers.back().pid) + " ";
+        selection += robust::pidText(sleepers.back().pid) + " ";
     }
-    Child run = startChild(robust::corvane, {spec, duration, interval, log});
+    Child run = startChild(robust::corvane, {selection, duration, interval, log});
     ASSERT_NE(run.pid, 0);
 
     int started = 0, failedPolls = 0;

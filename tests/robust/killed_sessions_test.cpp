@@ -57,18 +57,18 @@ TEST(KilledSessions, LeaveOnlyWholeHeaderLinesAndWholeRecords) {
 
     const std::string folder = robust::scratch("kills");
     Sleepers sleepers;
-    std::string spec;
+    std::string selection;
     for (int i = 0; i < sleeperCount; ++i) {
         Child c = startChild(robust::sleeper, {"600"});
         ASSERT_NE(c.pid, 0);
         sleepers.children.push_back(c);
-        spec += robust::pidText(c.pid) + ",";
+        selection += robust::pidText(c.pid) + ",";
     }
 
     // One session left to finish: the whole file.
     {
         const std::string log = folder + separator + "whole.txt";
-        Child run = startChild(robust::corvane, {spec, duration, interval, log});
+        Child run = startChild(robust::corvane, {selection, duration, interval, log});
         ASSERT_EQ(waitChild(run, robust::watchdogSeconds), 0);
         const LogShape shape = readLogShape(log, duration, interval);
         EXPECT_TRUE(shape.headerComplete);
@@ -91,7 +91,7 @@ TEST(KilledSessions, LeaveOnlyWholeHeaderLinesAndWholeRecords) {
         SCOPED_TRACE("session " + std::to_string(i) + ", mode " + std::to_string(mode) + ", size " +
                      std::to_string(size) + ", then " + std::to_string(delayUs) + " us");
 
-        Child run = startChild(robust::corvane, {spec, duration, interval, log});
+        Child run = startChild(robust::corvane, {selection, duration, interval, log});
         ASSERT_NE(run.pid, 0);
         if (mode >= 1) {
             const auto giveUp = Clock::now() + std::chrono::seconds(robust::watchdogSeconds);
