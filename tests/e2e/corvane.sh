@@ -107,6 +107,15 @@ sleeper_row() {
 
 # The program polls the buttons every 80 ms: a press is held long enough to
 # be seen, and let go before a held marker press toggles again (~200 ms).
+# True once no visible window has a title matching $1; false after 5 s.
+hidden_within_5s() {
+  for ((i = 0; i < 50; i++)); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 click() {
   xdotool mousemove --window "$wid" "$1" "$2" mousedown 1
   sleep 0.12
@@ -216,22 +225,14 @@ import -window root "$out/credits.png" 2>/dev/null
 # Without a window manager nobody may have given the box the keyboard.
 xdotool windowfocus "$credits" 2>/dev/null
 xdotool key Return
-for ((i = 0; i < 50; i++)); do
-  xdotool search --onlyvisible --name '^Credits$' >/dev/null 2>&1 || break
-  sleep 0.1
-done
-xdotool search --onlyvisible --name '^Credits$' >/dev/null 2>&1 && fail "credits box did not close"
+hidden_within_5s '^Credits$' || fail "credits box did not close"
 echo "ok: credits"
 
 # Wine keeps a window of this kind mapped when it is minimised (no window
 # manager would take it); that case is checked by a run of its own below.
 if [ "$mode" = native ]; then
   click 775 8
-  for ((i = 0; i < 50; i++)); do
-    xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 || break
-    sleep 0.1
-  done
-  xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 && fail "minimise box did not minimise"
+  hidden_within_5s '^Corvane$' || fail "minimise box did not minimise"
   echo "ok: minimised"
   xdotool windowmap "$wid" 2>/dev/null
   xdotool windowactivate "$wid" 2>/dev/null
