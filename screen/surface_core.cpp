@@ -42,16 +42,24 @@ bool anyLineChanged = false;
 std::atomic<bool> opened{false};
 std::atomic<int> batchDepth{0};
 
+// Called with drawMutex held. The window hears of the first change after a
+// copy, so it need not look for changes while nothing is drawn.
+void noteAnyLineChanged() {
+    if (anyLineChanged) return;
+    anyLineChanged = true;
+    backend::picturePending();
+}
+
 // Called with drawMutex held.
 void markLines(std::int64_t first, std::int64_t last) {
     if (first > last) return;
     for (std::int64_t y = first; y <= last; ++y) lineChanged[static_cast<std::size_t>(y)] = true;
-    anyLineChanged = true;
+    noteAnyLineChanged();
 }
 
 void markEveryLine() {
     everyLineChanged = true;
-    anyLineChanged = true;
+    noteAnyLineChanged();
 }
 
 void markPictureReplaced() {
@@ -216,6 +224,8 @@ void unlockScreen() {
     }
     std::lock_guard<std::mutex> guard(drawMutex);
     markEveryLine();
+    // A copy that found the batch open kept its marks: tell the window anyway.
+    backend::picturePending();
 }
 
 // --- drawing -------------------------------------------------------------

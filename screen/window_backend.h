@@ -18,6 +18,11 @@ bool open(int width, int height);
 void setTitle(std::string_view title);  // already cut to 127 bytes
 void getPosition(int& x, int& y);
 void setPosition(int x, int y);
+// Lines wait to be copied to the window (the first change since the last
+// copy, or a batch end). Called with the core's drawing lock held: it must
+// neither draw nor block. A realisation that refreshes on a timer anyway
+// ignores it.
+void picturePending();
 
 }  // namespace backend
 

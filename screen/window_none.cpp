@@ -7,4 +7,5 @@ bool open(int, int) { return false; }
 void setTitle(std::string_view) {}
 void getPosition(int& x, int& y) { x = y = 0; }
 void setPosition(int, int) {}
+void picturePending() {}
 }  // namespace backend

@@ -1,10 +1,13 @@
 // The X11 realisation of the surface's window (the Linux port).
 //
 // One undecorated top-level window of the surface's size, centred on the
-// screen. A thread of its own reads the window's events and, every 16 ms,
-// copies the lines the program changed into the window's own image, from
-// which exposures are repainted without the program. The image is what the
-// window shows, so only lines whose pixels differ from it are sent. Xlib runs in its
+// screen. A thread of its own reads the window's events and, on a 16 ms
+// grid, copies the lines the program changed into the window's own image,
+// from which exposures are repainted without the program. The image is what
+// the window shows, so only lines whose pixels differ from it are sent.
+// Ticks with nothing to do are skipped: the core wakes the thread when it
+// draws, and key events mark the held-key table for the next tick, so an
+// idle window costs nothing between its events. Xlib runs in its
 // thread-safe mode: setTitle and setPosition talk to the server from the
 // caller's thread and then wake the window thread.
 #include <X11/XKBlib.h>
@@ -71,6 +74,9 @@ struct X11Window {
     int wakeRead = -1;
     int wakeWrite = -1;
     std::atomic<bool> syncPending{true};
+    // Lines wait to be copied; set by the core's drawing, cleared by a copy.
+    std::atomic<bool> refreshWanted{true};
+    bool keysChanged = true;  // window thread: the held-key table needs publishing
 
     // Window-thread state.
     bool active = false;
@@ -78,7 +84,8 @@ struct X11Window {
     unsigned lastPressButton = 0;
     Time lastPressTime = 0;
     std::array<unsigned char, 256> scanOfKeycode{};
-    std::array<bool, 256> keycodeDown{};
+    std::array<bool, 256> keycodeDown{};   // for telling repeats from presses; cleared on (de)activation
+    std::array<bool, 256> keycodePressed{}; // the server's key state, kept from key and keymap events
     std::array<bool, 128> heldMirror{};
 
     // Position, shared with the program's threads.
@@ -243,18 +250,28 @@ void pushKind(int kind, int x = 0) {
 void changeActive(X11Window& w, bool active) {
     if (w.active == active) return;
     w.active = active;
+    w.keysChanged = true;
     w.heldMirror.fill(false);
     w.keycodeDown.fill(false);
     surface::setActive(active);
     pushKind(active ? EVENT_ACTIVATED : EVENT_DEACTIVATED);
 }
 
+void takeKeymap(X11Window& w, const char (&map)[32]) {
+    for (int code = 8; code < 256; ++code) {
+        w.keycodePressed[static_cast<std::size_t>(code)] = (map[code / 8] & (1 << (code % 8))) != 0;
+    }
+    w.keysChanged = true;
+}
+
+// The held keys are the server's key state. While the window has the focus
+// every press and release reaches it, and the server sends the whole state
+// after each focus and pointer entry, so the table kept from those events is
+// that state without a round trip at every refresh.
 void refreshHeldKeys(X11Window& w) {
-    char map[32];
-    XQueryKeymap(w.display, map);
     std::array<bool, 128> held{};
     for (int code = 8; code < 256; ++code) {
-        if (!(map[code / 8] & (1 << (code % 8)))) continue;
+        if (!w.keycodePressed[static_cast<std::size_t>(code)]) continue;
         const int scan = w.scanOfKeycode[static_cast<std::size_t>(code)];
         if (scan > 0 && scan < 128) held[static_cast<std::size_t>(scan)] = true;
     }
@@ -315,6 +332,8 @@ void onButton(X11Window& w, const XButtonEvent& e, bool down) {
 void onKey(X11Window& w, XKeyEvent& e, bool down) {
     const std::size_t code = e.keycode & 0xFF;
     const int scan = w.scanOfKeycode[code];
+    w.keycodePressed[code] = down;
+    w.keysChanged = true;
     if (!down) {
         w.keycodeDown[code] = false;
         pushKind(EVENT_KEY_UP, scan);
@@ -367,6 +386,9 @@ void handleEvent(X11Window& w, XEvent& e) {
         case FocusOut:
             if (focusCounts(e.xfocus)) changeActive(w, e.type == FocusIn);
             break;
+        case KeymapNotify:
+            takeKeymap(w, e.xkeymap.key_vector);
+            break;
         case ClientMessage:
             if (e.xclient.message_type == w.atoms.wmProtocols && e.xclient.format == 32 &&
                 static_cast<Atom>(e.xclient.data.l[0]) == w.atoms.wmDeleteWindow) {
@@ -392,6 +414,9 @@ void syncState(X11Window& w) {
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(w.display, &focus, &revert);
+    char map[32];
+    XQueryKeymap(w.display, map);
+    takeKeymap(w, map);
     w.active = true;
     w.heldMirror.fill(false);
     w.keycodeDown.fill(false);
@@ -405,7 +430,14 @@ void syncState(X11Window& w) {
     }
 }
 
+bool moveUnsettled(X11Window& w) {
+    std::lock_guard<std::mutex> guard(w.positionMutex);
+    return w.settledSerial != w.moveSerial;
+}
+
 void refresh(X11Window& w) {
+    w.refreshWanted = false;  // before the copy: a change drawn after it asks again
+    w.keysChanged = false;
     if (w.active) refreshHeldKeys(w);
     settleStaleMove(w);
     if (w.width != SURFACE_WIDTH || w.height != SURFACE_HEIGHT) return;
@@ -425,30 +457,45 @@ void refresh(X11Window& w) {
     }
 }
 
+// Something for the next tick: lines to copy, held keys to publish, or a
+// move to confirm.
+bool refreshDue(X11Window& w) { return w.refreshWanted || w.keysChanged || moveUnsettled(w); }
+
 void messageLoop(X11Window* w) {
-    Clock::time_point nextRefresh = Clock::now();
+    // Ticks fall on a fixed grid, so a change is shown within one period
+    // whenever it is drawn, as with a free-running timer.
+    const Clock::time_point grid = Clock::now();
+    Clock::time_point nextRefresh = grid;
     for (;;) {
         // Until the core has the window open it would drop what arrives.
         if (!surface::isOpen()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             continue;
         }
-        if (w->syncPending.exchange(false)) syncState(*w);
+        if (w->syncPending.exchange(false)) {
+            syncState(*w);
+            w->refreshWanted = true;
+        }
         while (XPending(w->display) > 0) {
             XEvent event;
             XNextEvent(w->display, &event);
             handleEvent(*w, event);
         }
         const Clock::time_point now = Clock::now();
-        if (now >= nextRefresh) {
+        if (now >= nextRefresh && refreshDue(*w)) {
             refresh(*w);
-            nextRefresh = now + REFRESH_PERIOD;
+            const auto periods = (now - grid) / REFRESH_PERIOD + 1;
+            nextRefresh = grid + periods * REFRESH_PERIOD;
         }
         XFlush(w->display);
         if (XEventsQueued(w->display, QueuedAlready) > 0) continue;
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextRefresh - Clock::now()).count() + 1;
+        int timeout = -1;  // nothing due: sleep until an event or a wake
+        if (refreshDue(*w)) {
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextRefresh - Clock::now()).count() + 1;
+            timeout = static_cast<int>(std::clamp<long long>(wait, 0, REFRESH_PERIOD.count() + 1));
+        }
         pollfd fds[2] = {{ConnectionNumber(w->display), POLLIN, 0}, {w->wakeRead, POLLIN, 0}};
-        poll(fds, 2, static_cast<int>(std::max<long long>(wait, 0)));
+        poll(fds, 2, timeout);
         if (fds[1].revents & POLLIN) drainWake(*w);
     }
 }
@@ -559,7 +606,7 @@ X11Window* createWindow(int width, int height) {
     attributes.bit_gravity = NorthWestGravity;
     attributes.colormap = DefaultColormap(d, w->screen);
     attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask |
+                            PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | KeymapStateMask |
                             StructureNotifyMask;
     w->window = XCreateWindow(d, w->root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0, depth,
                               InputOutput, visual, CWBackPixmap | CWBorderPixel | CWBitGravity | CWColormap | CWEventMask,
@@ -641,6 +688,12 @@ void getPosition(int& x, int& y) {
     const bool pending = w->moveSerial != w->settledSerial;
     x = pending ? w->targetX : w->knownX;
     y = pending ? w->targetY : w->knownY;
+}
+
+void picturePending() {
+    X11Window* w = theWindow;
+    // One wake per copy at most: the flag stays set until the copy.
+    if (w != nullptr && !w->refreshWanted.exchange(true)) wake(*w);
 }
 
 void setPosition(int x, int y) {

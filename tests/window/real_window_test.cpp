@@ -385,6 +385,28 @@ TEST_F(RealWindow, LosingTheKeyboardDeactivates) {
     EXPECT_TRUE(waitUntil([&] { return getMouse(x, y, wheel, buttons) && x == 400 && y == 292; }));
 }
 
+#ifndef _WIN32
+// The held keys come from the window's own key events; a key pressed while
+// another window had the keyboard sends the window no press, so only the
+// key state the server hands over with the focus can tell it is held.
+TEST_F(RealWindow, AKeyHeldAsTheWindowGainsTheKeyboardCountsAsHeld) {
+    ASSERT_TRUE(focusWindow());
+    drainInput();
+    std::string root = xside::shell("xwininfo -root");
+    root = root.substr(root.find("Window id: ") + 11);
+    root = root.substr(0, root.find(' '));
+    xside::shell("xdotool windowfocus " + root);
+    SurfaceEvent e;
+    ASSERT_TRUE(waitForEvent(EVENT_DEACTIVATED, e));
+    // With the root focused, keys go to the window under the pointer: not ours.
+    xside::shell("xdotool mousemove 5 5 keydown Alt_L");
+    ASSERT_TRUE(focusWindow());
+    EXPECT_TRUE(waitUntil([] { return isKeyDown(0x38); }));
+    xside::shell("xdotool keyup Alt_L");
+    EXPECT_TRUE(waitUntil([] { return !isKeyDown(0x38); }));
+}
+#endif
+
 TEST_F(RealWindow, CloseRequestQueuesItsCodeAndClosesNothing) {
     drainInput();
 #ifdef _WIN32
