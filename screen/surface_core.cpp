@@ -443,6 +443,35 @@ bool takeDifferingLines(std::uint32_t* shown, std::array<bool, SURFACE_HEIGHT>& 
     return any;
 }
 
+bool sendDrawnLines(LineRunSender send, void* context) {
+    if (!opened || send == nullptr) return false;
+    std::lock_guard<std::mutex> guard(drawMutex);
+    if (batchDepth > 0 || !anyLineChanged) return false;
+    bool any = false;
+    for (int y = 0; y < H;) {
+        if (!pictureReplaced && !lineChanged[static_cast<std::size_t>(y)]) {
+            ++y;
+            continue;
+        }
+        const int first = y;
+        while (y < H && (pictureReplaced || lineChanged[static_cast<std::size_t>(y)])) ++y;
+        send(context, first, y - first);
+        any = true;
+    }
+    clearChangedLines();
+    return any;
+}
+
+bool showPicture(void (*show)(void* context), void* context) {
+    if (!opened || show == nullptr) return false;
+    std::lock_guard<std::mutex> guard(drawMutex);
+    if (batchDepth > 0) return false;
+    show(context);
+    return true;
+}
+
+const std::uint32_t* framebuffer() { return frame; }
+
 std::uint32_t pixel(int x, int y) {
     if (x < 0 || x >= W || y < 0 || y >= H) return 0;
     std::lock_guard<std::mutex> guard(drawMutex);

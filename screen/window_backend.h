@@ -45,6 +45,22 @@ bool takeChangedLines(std::uint32_t* dest, int& first, int& last);
 // open.
 bool takeDifferingLines(std::uint32_t* shown, std::array<bool, SURFACE_HEIGHT>& differs);
 
+// For a realisation whose window image is the framebuffer itself (see
+// framebuffer()), so that it keeps no picture of its own: unless a batch is
+// open, calls `send` for each run of lines drawn since the last copy (every
+// line after opening or markAllChanged), with the drawing lock held so that
+// the picture cannot change under it, then clears the marks. Lines that only
+// a batch end marked are left out: nothing wrote them since they were sent.
+// False when a batch is open (the marks stay) or nothing was drawn.
+using LineRunSender = void (*)(void* context, int first, int count);
+bool sendDrawnLines(LineRunSender send, void* context);
+// Calls `show` with the drawing lock held unless a batch is open (to repaint
+// exposed parts of the window from the framebuffer); false when one is.
+bool showPicture(void (*show)(void* context), void* context);
+// The framebuffer, width*height 0x00RRGGBB pixels, for such a realisation's
+// window image. Read it only inside sendDrawnLines or showPicture.
+const std::uint32_t* framebuffer();
+
 // Reads one framebuffer pixel (0x00RRGGBB); 0 outside the area.
 std::uint32_t pixel(int x, int y);
 // Marks every line as changed (after a repaint request, for example).

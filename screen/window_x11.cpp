@@ -2,10 +2,12 @@
 //
 // One undecorated top-level window of the surface's size, centred on the
 // screen. A thread of its own reads the window's events and, on a 16 ms
-// grid, copies the lines the program changed into the window's own image,
-// from which exposures are repainted without the program. The image is what
-// the window shows, so only lines whose pixels differ from it are sent.
-// Ticks with nothing to do are skipped: the core wakes the thread when it
+// grid, sends the lines the program drew to the server. Where the server's
+// pixels are 0x00RRGGBB words the window's image is the framebuffer itself,
+// read under the core's drawing lock, and exposures are repainted from it;
+// on other visuals a converted copy is kept, which is what the window shows,
+// so only lines whose pixels differ from it are sent. Ticks with nothing to
+// do are skipped: the core wakes the thread when it
 // draws, and key events mark the held-key table for the next tick, so an
 // idle window costs nothing between its events. Xlib runs in its
 // thread-safe mode: setTitle and setPosition talk to the server from the
@@ -62,9 +64,10 @@ struct X11Window {
     int width = 0;
     int height = 0;
 
-    // The picture as the window shows it. When the server's pixels are
-    // 0x00RRGGBB words, the image's memory is the copy target itself;
-    // otherwise `staging` keeps the same picture in that form.
+    // When the server's pixels are 0x00RRGGBB words the image's memory is the
+    // core's framebuffer (directImage). Otherwise the image holds the picture
+    // as the window shows it, converted, and `staging` the same picture as
+    // 0x00RRGGBB words.
     XImage* image = nullptr;
     bool directImage = false;
     std::vector<std::uint32_t> staging;
@@ -205,22 +208,24 @@ bool createImage(X11Window& w, Visual* visual, int depth) {
     w.image = XCreateImage(w.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                            static_cast<unsigned>(w.width), static_cast<unsigned>(w.height), 32, 0);
     if (w.image == nullptr) return false;
-    w.image->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(w.image->bytes_per_line) * w.height, 1));
-    if (w.image->data == nullptr) return false;
-    // Pixels are written in the host's byte order; Xlib swaps for the server.
-    w.image->byte_order = hostIsLittleEndian() ? LSBFirst : MSBFirst;
-    XInitImage(w.image);
     w.redMask = visual->red_mask;
     w.greenMask = visual->green_mask;
     w.blueMask = visual->blue_mask;
     w.directImage = w.image->bits_per_pixel == 32 && w.image->bytes_per_line == w.width * 4 &&
-                    w.redMask == 0xFF0000 && w.greenMask == 0x00FF00 && w.blueMask == 0x0000FF;
-    if (!w.directImage) w.staging.assign(static_cast<std::size_t>(w.width) * w.height, 0);
+                    w.width == SURFACE_WIDTH && w.height == SURFACE_HEIGHT && w.redMask == 0xFF0000 &&
+                    w.greenMask == 0x00FF00 && w.blueMask == 0x0000FF;
+    if (w.directImage) {
+        // Xlib only reads an image it puts; the image is never destroyed.
+        w.image->data = reinterpret_cast<char*>(const_cast<std::uint32_t*>(surface::framebuffer()));
+    } else {
+        w.image->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(w.image->bytes_per_line) * w.height, 1));
+        if (w.image->data == nullptr) return false;
+        w.staging.assign(static_cast<std::size_t>(w.width) * w.height, 0);
+    }
+    // Pixels are written in the host's byte order; Xlib swaps for the server.
+    w.image->byte_order = hostIsLittleEndian() ? LSBFirst : MSBFirst;
+    XInitImage(w.image);
     return true;
-}
-
-std::uint32_t* copyTarget(X11Window& w) {
-    return w.directImage ? reinterpret_cast<std::uint32_t*>(w.image->data) : w.staging.data();
 }
 
 void convertLine(X11Window& w, int y) {
@@ -236,6 +241,27 @@ void convertLine(X11Window& w, int y) {
 void putLines(X11Window& w, int x, int y, int width, int height) {
     if (width <= 0 || height <= 0) return;
     XPutImage(w.display, w.window, w.gc, w.image, x, y, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+}
+
+struct ExposedArea {
+    X11Window* window;
+    int x, y, width, height;
+};
+
+// Repaints an exposed part. A framebuffer image is read under the drawing
+// lock, and not while a batch is open: then every line goes out with the
+// first copy after the batch.
+void repaint(X11Window& w, const XExposeEvent& e) {
+    if (!w.directImage) {
+        putLines(w, e.x, e.y, e.width, e.height);
+        return;
+    }
+    ExposedArea area{&w, e.x, e.y, e.width, e.height};
+    const auto show = [](void* context) {
+        const auto& a = *static_cast<ExposedArea*>(context);
+        putLines(*a.window, a.x, a.y, a.width, a.height);
+    };
+    if (!surface::showPicture(show, &area)) surface::markAllChanged();
 }
 
 // ---- input ------------------------------------------------------------------
@@ -359,7 +385,7 @@ bool focusCounts(const XFocusChangeEvent& e) {
 void handleEvent(X11Window& w, XEvent& e) {
     switch (e.type) {
         case Expose:
-            putLines(w, e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height);
+            repaint(w, e.xexpose);
             break;
         case MotionNotify:
             surface::mouseMoved(e.xmotion.x, e.xmotion.y, e.xmotion.x_root, e.xmotion.y_root);
@@ -441,7 +467,15 @@ void refresh(X11Window& w) {
     if (w.active) refreshHeldKeys(w);
     settleStaleMove(w);
     if (w.width != SURFACE_WIDTH || w.height != SURFACE_HEIGHT) return;
-    if (!surface::takeDifferingLines(copyTarget(w), w.differs)) return;
+    if (w.directImage) {
+        const auto send = [](void* context, int first, int count) {
+            X11Window& window = *static_cast<X11Window*>(context);
+            putLines(window, 0, first, window.width, count);
+        };
+        surface::sendDrawnLines(send, &w);
+        return;
+    }
+    if (!surface::takeDifferingLines(w.staging.data(), w.differs)) return;
     // One request per run of differing lines.
     for (int y = 0; y < w.height;) {
         if (!w.differs[static_cast<std::size_t>(y)]) {
@@ -450,7 +484,7 @@ void refresh(X11Window& w) {
         }
         const int first = y;
         while (y < w.height && w.differs[static_cast<std::size_t>(y)]) {
-            if (!w.directImage) convertLine(w, y);
+            convertLine(w, y);
             ++y;
         }
         putLines(w, 0, first, w.width, y - first);

@@ -386,6 +386,54 @@ TEST_F(OpenSurface, ChangedLinesAreCopiedOnlyOutsideABatch) {
     EXPECT_EQ(last - first, 583);
 }
 
+// A window that shows the framebuffer itself gets the runs of drawn lines,
+// with the picture readable, and never a line that only a batch end marked.
+TEST_F(OpenSurface, DrawnLinesAreSentInRunsOutsideABatch) {
+    std::vector<std::pair<int, int>> runs;
+    std::uint32_t seen = 0;
+    struct Context {
+        std::vector<std::pair<int, int>>* runs;
+        std::uint32_t* seen;
+    } context{&runs, &seen};
+    const auto send = [](void* c, int first, int count) {
+        auto& ctx = *static_cast<Context*>(c);
+        ctx.runs->emplace_back(first, count);
+        *ctx.seen = surface::framebuffer()[static_cast<std::size_t>(first) * SURFACE_WIDTH + 3];
+    };
+    ASSERT_TRUE(surface::sendDrawnLines(send, &context));  // the black picture of the open
+    EXPECT_EQ(runs, (std::vector<std::pair<int, int>>{{0, 584}}));
+    runs.clear();
+    EXPECT_FALSE(surface::sendDrawnLines(send, &context));
+
+    lockScreen();
+    setPixel(3, 0, RED);
+    drawLine(10, 40, 20, 42, RED);
+    setPixel(3, 583, RED);
+    EXPECT_FALSE(surface::sendDrawnLines(send, &context));  // the batch is open
+    unlockScreen();
+    ASSERT_TRUE(surface::sendDrawnLines(send, &context));
+    EXPECT_EQ(runs, (std::vector<std::pair<int, int>>{{0, 1}, {40, 3}, {583, 1}}));
+    EXPECT_EQ(seen, RED);
+
+    runs.clear();
+    lockScreen();
+    unlockScreen();  // marks every line, but none was drawn
+    EXPECT_FALSE(surface::sendDrawnLines(send, &context));
+    EXPECT_TRUE(runs.empty());
+    surface::markAllChanged();
+    ASSERT_TRUE(surface::sendDrawnLines(send, &context));
+    EXPECT_EQ(runs, (std::vector<std::pair<int, int>>{{0, 584}}));
+
+    bool shown = false;
+    const auto show = [](void* c) { *static_cast<bool*>(c) = true; };
+    lockScreen();
+    EXPECT_FALSE(surface::showPicture(show, &shown));
+    unlockScreen();
+    EXPECT_FALSE(shown);
+    EXPECT_TRUE(surface::showPicture(show, &shown));
+    EXPECT_TRUE(shown);
+}
+
 TEST_F(OpenSurface, ABatchOfOneThreadNeverMakesTheOtherWait) {
     lockScreen();
     std::thread other([] {

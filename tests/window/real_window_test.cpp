@@ -464,6 +464,30 @@ TEST_F(RealWindow, MovedOffTheScreenAndBackItRepaintsItself) {
     EXPECT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
 }
 
+// The window repaints exposures from the framebuffer itself: a batch open
+// at that moment must not leak out, and its end must bring back every line.
+TEST_F(RealWindow, AnExposureDuringABatchWaitsForItsEnd) {
+    drawPattern();
+    ASSERT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
+    lockScreen();
+    fillBox(100, 50, 299, 149, colourFocus);
+    setWindowPosition(LEFT, 1024 - 40);
+    ASSERT_TRUE(waitUntil([&] { return xside::geometry(id).y == 1024 - 40; }));
+    pause(100);
+    setWindowPosition(LEFT, TOP);
+    ASSERT_TRUE(waitUntil([&] { return xside::geometry(id).y == TOP; }));
+    pause(150);
+    EXPECT_NE(xside::screenshot().at(LEFT + 150, TOP + 100), colourFocus) << "drawn inside an open batch";
+    unlockScreen();
+    EXPECT_TRUE(waitUntil([] {
+        const xside::Picture p = xside::screenshot();
+        for (int y = 0; y < SURFACE_HEIGHT; ++y)
+            for (int x = 0; x < SURFACE_WIDTH; ++x)
+                if (p.at(LEFT + x, TOP + y) != surface::pixel(x, y)) return false;
+        return true;
+    }));
+}
+
 TEST_F(RealWindow, TitlesAreTheSystemTitlesByteForByte) {
     setWindowTitle("Prozess gesch\xFCtzt");
 #ifdef _WIN32
