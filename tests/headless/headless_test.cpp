@@ -5,8 +5,11 @@
 // Usage: test_headless <Corvane> <corvsleeper> [gtest flags]
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <thread>
 
 #include "tests/headless/child_process.h"
 #include "tests/headless/log_file_check.h"
@@ -96,6 +99,30 @@ TEST_F(Headless, LogsAProcessByItsName) {
         previous = r.time;
     }
 }
+
+#ifndef _WIN32
+// A headless session needs no X libraries: they are not even loaded, so the
+// logger runs on a machine without them and costs no memory for them.
+TEST_F(Headless, ASessionLoadsNoXLibrary) {
+    const std::string log = path("nox.txt");
+    Child run = startChild(corvane, {pidText(child.pid), "2", "200", log});
+    ASSERT_NE(run.pid, 0);
+    std::string maps;
+    for (int i = 0; i < 100 && maps.find("libc.so") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::ifstream in("/proc/" + std::to_string(run.pid) + "/maps");
+        maps.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // well into the session
+    std::ifstream in("/proc/" + std::to_string(run.pid) + "/maps");
+    maps.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    EXPECT_NE(maps.find("libc.so"), std::string::npos) << "no map of the running session";
+    EXPECT_EQ(maps.find("libX11"), std::string::npos) << maps;
+    EXPECT_EQ(maps.find("libxcb"), std::string::npos) << maps;
+    EXPECT_EQ(waitChild(run, 60), 0);
+    EXPECT_TRUE(readLogFile(log, "2", "200").exists);
+}
+#endif
 
 TEST_F(Headless, OnlyTheFirstArgumentTakesTheDefaults) {
     // Four seconds at 400 ms, into "Log DD-MM-YYYY hhmmss.txt" in the
