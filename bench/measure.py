@@ -353,10 +353,10 @@ def window_startup(b, display, rows, hold):
         pid, mapped, frame = watcher.stdout.readline().decode().split()
         pid = int(pid)
         time.sleep(hold)
-        rss, hwm = status_kb(pid, "VmRSS"), status_kb(pid, "VmHWM")
+        rss, hwm, anon = status_kb(pid, "VmRSS"), status_kb(pid, "VmHWM"), status_kb(pid, "RssAnon")
     finally:
         stop(watcher)
-    return float(mapped), float(frame), rss, hwm
+    return float(mapped), float(frame), rss, hwm, anon
 
 
 def footprint_section(args):
@@ -374,7 +374,7 @@ def footprint_section(args):
                               os.path.join(work, "foot")])
                 # VmHWM from /proc, not ru_maxrss: that also counts the
                 # forked Python image before the exec.
-                seen = {"VmRSS": 0, "VmHWM": 0}
+                seen = {"VmRSS": 0, "VmHWM": 0, "RssAnon": 0}
 
                 def peek(pid):
                     for key in seen:
@@ -384,27 +384,30 @@ def footprint_section(args):
                 res[extra] = dict(n=n, mapped=statistics.median(s[0] for s in starts),
                                   frame=statistics.median(s[1] for s in starts),
                                   frame_max=max(s[1] for s in starts),
-                                  wrss=starts[-1][2], whwm=starts[-1][3], hrss=seen["VmRSS"], hhwm=seen["VmHWM"])
+                                  wrss=starts[-1][2], whwm=starts[-1][3], wanon=starts[-1][4],
+                                  hrss=seen["VmRSS"], hhwm=seen["VmHWM"], hanon=seen["RssAnon"])
     finally:
         subprocess.run(["rm", "-rf", work])
 
-    print("| processes | window VmRSS KB | window VmHWM KB | headless VmRSS KB | headless VmHWM KB "
-          "| window mapped ms | first complete frame ms (median) | slowest of runs ms |")
-    print("|---|---|---|---|---|---|---|---|")
+    print("| processes | window VmRSS KB | window VmHWM KB | window RssAnon KB | headless VmRSS KB "
+          "| headless VmHWM KB | headless RssAnon KB | window mapped ms | first complete frame ms (median) "
+          "| slowest of runs ms |")
+    print("|---|---|---|---|---|---|---|---|---|---|")
     for e in extras:
         r = res[e]
-        print(f"| {r['n']} | {r['wrss']} | {r['whwm']} | {r['hrss']} | {r['hhwm']} | {r['mapped']:.1f} "
-              f"| {r['frame']:.1f} | {r['frame_max']:.1f} |")
+        print(f"| {r['n']} | {r['wrss']} | {r['whwm']} | {r['wanon']} | {r['hrss']} | {r['hhwm']} | {r['hanon']} "
+              f"| {r['mapped']:.1f} | {r['frame']:.1f} | {r['frame_max']:.1f} |")
     if len(extras) == 2:
         a, z = res[extras[0]], res[extras[1]]
         dn = z["n"] - a["n"]
         if dn:
             per = lambda k: f"{(z[k] - a[k]) * 1024.0 / dn:.0f}"
-            print(f"| growth, bytes per process | {per('wrss')} | {per('whwm')} | {per('hrss')} | {per('hhwm')} "
-                  "| | | |")
+            print(f"| growth, bytes per process | {per('wrss')} | {per('whwm')} | {per('wanon')} | {per('hrss')} "
+                  f"| {per('hhwm')} | {per('hanon')} | | | |")
     print()
-    print(f"Window figures after {args.hold:g} s of sampling (VmRSS, VmHWM from /proc/<pid>/status); headless: "
-          "a 4 s session at 800 ms, the largest VmRSS and VmHWM seen every 250 ms. "
+    print(f"Window figures after {args.hold:g} s of sampling (VmRSS, VmHWM, RssAnon from /proc/<pid>/status); "
+          "headless: a 4 s session at 800 ms, the largest of each seen every 250 ms. RssAnon is the program's "
+          "own memory; the rest of VmRSS is pages of the program file and the shared libraries it maps. "
           "Start-up: bench_first_frame forks the program and polls the X server every 2 ms; 'mapped' is when "
           "an 800 x 584 window is viewable, 'first complete frame' when its pixels show text in the first and "
           "the last visible list row and white gauge text in the bottom bar (the list and the gauges are "
