@@ -43,11 +43,12 @@ std::atomic<bool> opened{false};
 std::atomic<int> batchDepth{0};
 
 // Called with drawMutex held. The window hears of the first change after a
-// copy, so it need not look for changes while nothing is drawn.
+// copy, so it need not look for changes while nothing is drawn; inside a
+// batch the batch's end tells it.
 void noteAnyLineChanged() {
     if (anyLineChanged) return;
     anyLineChanged = true;
-    backend::picturePending();
+    if (batchDepth == 0) backend::picturePending();
 }
 
 // Called with drawMutex held.
@@ -224,8 +225,8 @@ void unlockScreen() {
     }
     std::lock_guard<std::mutex> guard(drawMutex);
     markEveryLine();
-    // A copy that found the batch open kept its marks: tell the window anyway.
-    backend::picturePending();
+    // The outermost end; a copy that found the batch open kept its marks.
+    if (depth <= 1) backend::picturePending();
 }
 
 // --- drawing -------------------------------------------------------------
