@@ -29,4 +29,16 @@ if [ ! -f "$WINEPREFIX/.corv-ready" ]; then
   exec 9>&-
 fi
 [ "$prepare" = 1 ] && exit 0
-"$wine" "$exe" "$@"
+# A Wine client that loses its connection to the wineserver ("wine client
+# error") fails for Wine's sake, not the program's: that run is retried once.
+errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
+for attempt in 1 2; do
+  "$wine" "$exe" "$@" 2>"$errors"
+  status=$?
+  cat "$errors" >&2
+  if [ "$status" -eq 0 ] || [ "$attempt" -eq 2 ] || ! grep -q '^wine client error' "$errors"; then break; fi
+  echo "wine-run.sh: the Wine client lost its server; running $exe again" >&2
+  sleep 1
+done
+exit "$status"
