@@ -34,9 +34,13 @@ fi
 errors=$(mktemp)
 trap 'rm -f "$errors"' EXIT
 for attempt in 1 2; do
-  "$wine" "$exe" "$@" 2>"$errors"
-  status=$?
-  cat "$errors" >&2
+  # The prefix's wineserver is started apart, on no terminal or pipe: one
+  # started by the client would hold the pipe below open after it ends.
+  wineserver </dev/null >/dev/null 2>&1
+  # Errors pass through at once (tests read Wine's trace while it runs) and
+  # are kept to look at afterwards.
+  { "$wine" "$exe" "$@" 2>&1 1>&3 3>&- | tee "$errors" >&2; } 3>&1
+  status=${PIPESTATUS[0]}
   if [ "$status" -eq 0 ] || [ "$attempt" -eq 2 ] || ! grep -q '^wine client error' "$errors"; then break; fi
   echo "wine-run.sh: the Wine client lost its server; running $exe again" >&2
   sleep 1
