@@ -114,6 +114,15 @@ bool showsPattern(const xside::Picture& p) {
            at(8, 5) == colourBlack && at(15, 12) == colourBlack && at(16, 12) == colourBackground;
 }
 
+// The whole window shows exactly the framebuffer.
+bool showsFramebuffer() {
+    const xside::Picture p = xside::screenshot();
+    for (int y = 0; y < SURFACE_HEIGHT; ++y)
+        for (int x = 0; x < SURFACE_WIDTH; ++x)
+            if (p.at(LEFT + x, TOP + y) != surface::pixel(x, y)) return false;
+    return true;
+}
+
 class RealWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -137,6 +146,16 @@ protected:
         xside::shell("xdotool mousemove 640 512 windowfocus " + id);
         int x, y, wheel, buttons;
         return waitUntil([&] { return pointerReported(x, y, wheel, buttons) && x == 400 && y == 292; });
+    }
+
+    // The keyboard to the root window; true once the window reported the loss.
+    static bool focusRoot() {
+        std::string root = xside::shell("xwininfo -root");
+        root = root.substr(root.find("Window id: ") + 11);
+        root = root.substr(0, root.find(' '));
+        xside::shell("xdotool windowfocus " + root);
+        SurfaceEvent e;
+        return waitForEvent(EVENT_DEACTIVATED, e);
     }
 
     static bool minimised() {
@@ -217,13 +236,6 @@ TEST_F(RealWindow, ShowsTheFramebufferOnlyWhenNoBatchIsOpen) {
 TEST_F(RealWindow, ScatteredChangesLeaveTheWholePictureOnTheScreen) {
     drawPattern();
     ASSERT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
-    auto showsFramebuffer = [] {
-        const xside::Picture p = xside::screenshot();
-        for (int y = 0; y < SURFACE_HEIGHT; ++y)
-            for (int x = 0; x < SURFACE_WIDTH; ++x)
-                if (p.at(LEFT + x, TOP + y) != surface::pixel(x, y)) return false;
-        return true;
-    };
     lockScreen();
     drawPattern();  // the same pixels again: nothing of it differs
     setPixel(3, 0, colourFocus);
@@ -367,12 +379,7 @@ TEST_F(RealWindow, ButtonsWheelAndCapture) {
 TEST_F(RealWindow, LosingTheKeyboardDeactivates) {
     ASSERT_TRUE(focusWindow());
     drainInput();
-    std::string root = xside::shell("xwininfo -root");
-    root = root.substr(root.find("Window id: ") + 11);
-    root = root.substr(0, root.find(' '));
-    xside::shell("xdotool windowfocus " + root);
-    SurfaceEvent e;
-    ASSERT_TRUE(waitForEvent(EVENT_DEACTIVATED, e));
+    ASSERT_TRUE(focusRoot());
     int x, y, wheel, buttons;
     EXPECT_FALSE(getMouse(x, y, wheel, buttons));  // the pointer is still inside
     xside::shell("xdotool keydown Alt_L");
@@ -381,6 +388,7 @@ TEST_F(RealWindow, LosingTheKeyboardDeactivates) {
     xside::shell("xdotool keyup Alt_L");
     // A click makes it active again, with no window manager to help.
     xside::shell("xdotool click 1");
+    SurfaceEvent e;
     EXPECT_TRUE(waitForEvent(EVENT_ACTIVATED, e));
     EXPECT_TRUE(waitUntil([&] { return getMouse(x, y, wheel, buttons) && x == 400 && y == 292; }));
 }
@@ -392,12 +400,7 @@ TEST_F(RealWindow, LosingTheKeyboardDeactivates) {
 TEST_F(RealWindow, AKeyHeldAsTheWindowGainsTheKeyboardCountsAsHeld) {
     ASSERT_TRUE(focusWindow());
     drainInput();
-    std::string root = xside::shell("xwininfo -root");
-    root = root.substr(root.find("Window id: ") + 11);
-    root = root.substr(0, root.find(' '));
-    xside::shell("xdotool windowfocus " + root);
-    SurfaceEvent e;
-    ASSERT_TRUE(waitForEvent(EVENT_DEACTIVATED, e));
+    ASSERT_TRUE(focusRoot());
     // With the root focused, keys go to the window under the pointer: not ours.
     xside::shell("xdotool mousemove 5 5 keydown Alt_L");
     ASSERT_TRUE(focusWindow());
@@ -479,13 +482,7 @@ TEST_F(RealWindow, AnExposureDuringABatchWaitsForItsEnd) {
     pause(150);
     EXPECT_NE(xside::screenshot().at(LEFT + 150, TOP + 100), colourFocus) << "drawn inside an open batch";
     unlockScreen();
-    EXPECT_TRUE(waitUntil([] {
-        const xside::Picture p = xside::screenshot();
-        for (int y = 0; y < SURFACE_HEIGHT; ++y)
-            for (int x = 0; x < SURFACE_WIDTH; ++x)
-                if (p.at(LEFT + x, TOP + y) != surface::pixel(x, y)) return false;
-        return true;
-    }));
+    EXPECT_TRUE(waitUntil(showsFramebuffer));
 }
 
 TEST_F(RealWindow, TitlesAreTheSystemTitlesByteForByte) {
