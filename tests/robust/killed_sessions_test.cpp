@@ -2,12 +2,20 @@
 // under Wine): at start-up, as the header is written and in the middle of the
 // passes. Whatever moment the kill hits, the file is absent, a prefix of the
 // header of whole lines, or the header and whole records; never a cut line.
+//
+// The program writes each record in one write. The system may still apply
+// part of a write that spans a page boundary when the process is killed
+// amid it (Linux checks for a fatal signal before each page). A file that
+// ends mid-line exactly at a page boundary is therefore the system's cut:
+// it is counted, and what stands before its last whole record is checked.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <thread>
 
@@ -35,6 +43,24 @@ constexpr int fullRecords = 100;
 // about 200 bytes.
 constexpr std::uintmax_t recordBytes = 85;
 constexpr std::uintmax_t headerBytes = 200;
+
+constexpr std::uintmax_t pageBytes = 4096;
+
+// A file the system cut at a page boundary amid the last write goes back to
+// its last whole record (or header line); true when it was such a file.
+bool undoPageCut(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size == 0 || size % pageBytes != 0) return false;
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
+    if (bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0) return false;
+    const std::size_t end = bytes.rfind("\r\n\r\n");
+    if (end == std::string::npos) return false;
+    std::filesystem::resize_file(path, end + 4, ec);
+    return !ec;
+}
 
 unsigned seedFromEnvironment() {
     const char* text = std::getenv("CORV_ROBUST_SEED");
@@ -80,6 +106,7 @@ TEST(KilledSessions, LeaveOnlyWholeHeaderLinesAndWholeRecords) {
     const std::uintmax_t fullBytes = headerBytes + recordBytes * fullRecords * static_cast<std::uintmax_t>(sleeperCount);
 
     int absent = 0, headerPart = 0, headerOnly = 0, withRecords = 0, killedMidSession = 0, endedByItself = 0;
+    int pageCuts = 0;
     for (int i = 0; i < sessionCount; ++i) {
         // 0 start-up, 1 as the file appears, 2 during the passes (most of them)
         const int mode = i % 6 < 2 ? i % 6 : 2;
@@ -108,6 +135,7 @@ TEST(KilledSessions, LeaveOnlyWholeHeaderLinesAndWholeRecords) {
         if (status >= 0) ++endedByItself;
         EXPECT_TRUE(status == -1 || status == 0) << "exit status " << status;
 
+        if (status == -1 && undoPageCut(log)) ++pageCuts;
         const LogShape shape = readLogShape(log, duration, interval);
         EXPECT_TRUE(shape.problems.empty()) << joinLines(shape.problems);
         if (!shape.exists) {
@@ -129,8 +157,11 @@ TEST(KilledSessions, LeaveOnlyWholeHeaderLinesAndWholeRecords) {
     }
 
     std::printf("%d sessions: %d without a file, %d empty or with part of the header, %d header only, %d with records "
-                "(%d killed amid the passes), %d ended by themselves\n",
-                sessionCount, absent, headerPart, headerOnly, withRecords, killedMidSession, endedByItself);
+                "(%d killed amid the passes), %d ended by themselves, %d cut by the system at a page boundary\n",
+                sessionCount, absent, headerPart, headerOnly, withRecords, killedMidSession, endedByItself, pageCuts);
+    // A cut of the system's needs a kill amid one of the few writes that span
+    // a page boundary: rare. Many of them would mean the program splits writes.
+    EXPECT_LE(pageCuts, sessionCount / 10);
     // The moments must really have covered the middle of sessions.
     EXPECT_GE(killedMidSession, sessionCount / 3);
     std::error_code ec;
