@@ -32,15 +32,28 @@ fi
 # A Wine client that loses its connection to the wineserver ("wine client
 # error") fails for Wine's sake, not the program's: that run is retried once.
 errors=$(mktemp)
+winepid="" tailpid=""
 trap 'rm -f "$errors"' EXIT
+# Ended from outside (a test's clean-up, a time-out): the program goes too.
+trap 'kill $winepid $tailpid 2>/dev/null; exit 143' TERM INT
 for attempt in 1 2; do
-  # The prefix's wineserver is started apart, on no terminal or pipe: one
-  # started by the client would hold the pipe below open after it ends.
+  # The prefix's wineserver is started apart, on no terminal or pipe, so that
+  # it holds none of this run's descriptors.
   wineserver </dev/null >/dev/null 2>&1
-  # Errors pass through at once (tests read Wine's trace while it runs) and
-  # are kept to look at afterwards.
-  { "$wine" "$exe" "$@" 2>&1 1>&3 3>&- | tee "$errors" >&2; } 3>&1
-  status=${PIPESTATUS[0]}
+  # Wine's errors go to a file, not a pipe: helper processes that Wine starts
+  # from this program and that outlive it inherit the descriptor, and a pipe
+  # would stay open (and its reader waiting) until they end. tail passes the
+  # file on as it grows (tests read Wine's trace while the program runs) and
+  # stops after a last read once the program has ended.
+  : >"$errors"
+  "$wine" "$exe" "$@" <&0 2>"$errors" &
+  winepid=$!
+  tail -n +1 -s 0.1 -f --pid="$winepid" "$errors" >&2 &
+  tailpid=$!
+  wait "$winepid"
+  status=$?
+  wait "$tailpid"
+  winepid="" tailpid=""
   if [ "$status" -eq 0 ] || [ "$attempt" -eq 2 ] || ! grep -q '^wine client error' "$errors"; then break; fi
   echo "wine-run.sh: the Wine client lost its server; running $exe again" >&2
   sleep 1

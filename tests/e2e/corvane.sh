@@ -51,6 +51,7 @@ fi
 # argument; sets $corv (the process to wait for) and $wid (its window).
 launch() {
   local log=$1
+  run_log=$log
   if [ "$mode" = native ]; then
     if unshare --pid --fork --mount-proc true 2>/dev/null; then
       # A process namespace of its own: the list holds the shell, the
@@ -116,14 +117,65 @@ hidden_within_5s() {
 
 # The program polls the buttons every 80 ms: a press is held long enough to
 # be seen, and let go before a held marker press toggles again (~200 ms).
+# click X Y [SECONDS]: a longer hold suits the boxes, which act once.
 click() {
   xdotool mousemove --window "$wid" "$1" "$2" mousedown 1
-  sleep 0.12
+  sleep "${3:-0.12}"
   xdotool mouseup 1
 }
 key_in_window() {
   xdotool mousemove --window "$wid" 400 300
   xdotool key "$@"
+}
+
+# drag_by DX DY: drags the title bar by DX,DY in two steps. True once the
+# window has moved by exactly that (within 3 s), false if it did not move at
+# all; a move by anything else fails the test.
+# Presses and releases that waited in the event queue since start-up are
+# replayed first, one pair per turn; a hand that rests a moment on the title
+# bar lets them pass before it moves.
+drag_by() {
+  local dx=$1 dy=$2 x0 y0 i
+  geometry
+  x0=$wx y0=$wy
+  xdotool mousemove --window "$wid" 300 8 mousedown 1
+  sleep 1
+  xdotool mousemove_relative -- $((dx * 2 / 3)) $((dy * 2 / 3))
+  sleep 0.3
+  xdotool mousemove_relative -- $((dx - dx * 2 / 3)) $((dy - dy * 2 / 3))
+  sleep 0.3
+  xdotool mouseup 1
+  # A loaded machine may carry out the last step a little later.
+  for ((i = 0; i < 30; i++)); do
+    geometry
+    [ "$wx" = $((x0 + dx)) ] && [ "$wy" = $((y0 + dy)) ] && return 0
+    sleep 0.1
+  done
+  [ "$wx" = "$x0" ] && [ "$wy" = "$y0" ] && return 1
+  fail "a drag by $dx,$dy moved the window from $x0,$y0 to $wx,$wy"
+}
+
+# The program reads the pointer only once its input thread runs, after the
+# first frame and a pause, which under Wine on a loaded machine can outlast
+# the wait in launch; a press before that is lost, as it should be. A drag
+# of the title bar shows when the program takes input.
+taking_input() {
+  local attempt
+  for attempt in 1 2 3 4 5 6; do
+    drag_by 60 35 && return 0
+    sleep 1
+  done
+  fail "six drags of the title bar did not move the window"
+}
+
+# why_running: what is left of a run that did not end.
+why_running() {
+  pgrep -af 'Corvane' | grep -v -e corvane.sh -e wine-run.sh | sed 's/^/  still running: /'
+  ps -o pid,stat,args --ppid "$corv" | sed 's/^/  under the run: /'
+  xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 && echo "  its window is still shown"
+  ps -o pid,stat,args --ppid "$(pgrep -P "$corv" -x wine | head -n1)" 2>/dev/null | sed 's/^/  under wine: /'
+  [ -f "$out/wine-$run_log.txt" ] && tail -n 20 "$out/wine-$run_log.txt" | sed 's/^/  wine: /'
+  shot "stuck-$run_log" 2>/dev/null
 }
 
 # --- one run: mark, type, log, dialogs, minimise, drag, Escape ------------
@@ -133,21 +185,7 @@ shot start
 [ "$(pixel start 0 300)" = FFFFFF ] || fail "border not white at start: $(pixel start 0 300)"
 [ "$(pixel start 400 8)" = 0000FF ] || fail "title bar not blue"
 
-geometry
-x0=$wx y0=$wy
-# Presses and releases that waited in the event queue since start-up are
-# replayed first, one pair per turn; a hand that rests a moment on the
-# title bar lets them pass before it moves.
-xdotool mousemove --window "$wid" 300 8 mousedown 1
-sleep 1
-xdotool mousemove_relative -- 40 25
-sleep 0.3
-xdotool mousemove_relative -- 20 10
-sleep 0.3
-xdotool mouseup 1
-sleep 0.5
-geometry
-[ "$wx" = $((x0 + 60)) ] && [ "$wy" = $((y0 + 35)) ] || fail "drag moved the window from $x0,$y0 to $wx,$wy"
+taking_input
 echo "ok: drag"
 
 row=""
@@ -231,7 +269,7 @@ echo "ok: credits"
 # Wine keeps a window of this kind mapped when it is minimised (no window
 # manager would take it); that case is checked by a run of its own below.
 if [ "$mode" = native ]; then
-  click 775 8
+  click 775 8 0.3
   hidden_within_5s '^Corvane$' || fail "minimise box did not minimise"
   echo "ok: minimised"
   xdotool windowmap "$wid" 2>/dev/null
@@ -240,23 +278,25 @@ if [ "$mode" = native ]; then
 fi
 
 key_in_window Escape
-wait_gone "$corv" 20
+wait_gone "$corv" 20 why_running
 status=$?
-[ "$status" = 0 ] || fail "Escape ended with status $status"
+[ "$status" = 0 ] || { fail "Escape ended with status $status"; }
 echo "ok: Escape, status 0"
 
 # --- a second run: the close box -------------------------------------------
 launch e2e_log2
-click 791 8
-wait_gone "$corv" 20
+taking_input
+click 791 8 0.3
+wait_gone "$corv" 20 why_running
 status=$?
-[ "$status" = 0 ] || fail "the close box ended with status $status"
+[ "$status" = 0 ] || { fail "the close box ended with status $status"; }
 echo "ok: close box, status 0"
 
 if [ "$mode" = wine ]; then
   # Wine's own trace shows the window asked to minimise (show command 6).
   WINEDEBUG=trace+win launch e2e_log3
-  click 775 8
+  taking_input
+  click 775 8 0.3
   # Tracing slows Wine down: the request can take a while to show.
   for ((i = 0; i < 100; i++)); do
     grep -q 'show_window hwnd=.*cmd=6' "$out/wine-e2e_log3.txt" && break

@@ -61,7 +61,9 @@ wait_for_window() {
   return 1
 }
 
-# wait_gone PID [SECONDS]: waits for a background process; its status in $?.
+# wait_gone PID [SECONDS [CALLBACK]]: waits for a background process; its
+# status in $?. One still running at the end is shown to CALLBACK, if any,
+# then ended.
 wait_gone() {
   local pid=$1 limit=${2:-20} i
   for ((i = 0; i < limit * 10; i++)); do
@@ -71,6 +73,7 @@ wait_gone() {
     fi
     sleep 0.1
   done
+  [ -n "${3:-}" ] && "$3"
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   return 124
