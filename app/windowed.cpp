@@ -140,6 +140,7 @@ void runSamplingLoop() {
     } while (s.quitState != QUIT_REQUESTED);
 
     s.quitState = QUIT_LOOP_ENDED;
+    wakeInputWaiter();  // it may rest until the next input
     if (inputThread->joinable()) inputThread->join();
     destroyStateLock();
     os::exitProcess(0);

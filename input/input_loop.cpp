@@ -5,10 +5,14 @@
 #include "input/regions.h"
 #include "input/terminate.h"
 #include "os/os.h"
+#include "screen/surface.h"
 
 namespace {
 constexpr int TURN_PAUSE_MS = 80;
-}
+// An idle monitor still looks about once a second, should a change of the
+// input ever come without a word.
+constexpr int IDLE_REST_MS = 1000;
+}  // namespace
 
 bool inputTurn() {
     const PointerState pointer = readPointer();
@@ -26,8 +30,9 @@ bool inputTurn() {
 }
 
 void inputLoop() {
-    while (inputTurn()) {
-    }
+    // Between turns that would find nothing to do the thread sleeps until
+    // the input changes: the 80 ms rhythm holds while anything happens.
+    while (inputTurn()) waitForInput(IDLE_REST_MS);
 }
 
 void resetInputState() {

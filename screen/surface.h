@@ -68,3 +68,11 @@ void setWindowPosition(int x, int y);
 std::string readKey();
 bool keyPressedSinceCheck();
 bool isKeyDown(int scanCode);
+
+// The input thread's rest after a turn. It returns once the input changed
+// since the previous rest, at once while a button or key is held or a key
+// waits in the queue, and at the latest after maxMs: a turn in any other
+// state would find nothing to do, so an idle monitor need not wake for it.
+void waitForInput(int maxMs);
+// Ends the rest under way (or the next one) at once: the loop's shutdown.
+void wakeInputWaiter();

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -141,8 +143,22 @@ int wheelCount = 0;
 int heldButtons = 0;
 std::array<bool, 128> heldKeys{};
 
+// The input thread's rest (waitForInput) ends on any change of the input
+// state; these count the changes, guarded by queueMutex.
+std::condition_variable inputChanged;
+std::uint64_t inputSerial = 0;
+std::uint64_t serialAtLastRest = 0;
+bool wakeWanted = false;
+
+// Called with queueMutex held, after any change of the input state.
+void noteInput() {
+    ++inputSerial;
+    inputChanged.notify_all();
+}
+
 // Called with queueMutex held.
 void queueEvent(const SurfaceEvent& event) {
+    noteInput();
     if (eventCount == EVENT_SLOTS - 1) {
         eventHead = (eventHead + 1) % EVENT_SLOTS;
         --eventCount;
@@ -163,6 +179,7 @@ void queueKey(std::string_view code) {
     keys[(keyHead + keyCount) % KEY_SLOTS] = key;
     ++keyCount;
     keyPressed = true;
+    noteInput();
 }
 
 // Everything the window starts with, queues and pointer included.
@@ -178,6 +195,7 @@ void clearInputState() {
     wheelCount = 0;
     heldButtons = 0;
     heldKeys.fill(false);
+    noteInput();
 }
 
 }  // namespace
@@ -401,6 +419,27 @@ bool isKeyDown(int scanCode) {
     return active && heldKeys[static_cast<std::size_t>(scanCode)];
 }
 
+void waitForInput(int maxMs) {
+    if (!opened) return;
+    std::unique_lock<std::mutex> lock(queueMutex);
+    const auto underWay = [] {
+        if (wakeWanted || inputSerial != serialAtLastRest) return true;
+        if (heldButtons != 0 || keyCount != 0) return true;
+        for (bool held : heldKeys)
+            if (held) return true;
+        return false;
+    };
+    inputChanged.wait_for(lock, std::chrono::milliseconds(std::max(maxMs, 0)), underWay);
+    serialAtLastRest = inputSerial;
+    wakeWanted = false;
+}
+
+void wakeInputWaiter() {
+    std::lock_guard<std::mutex> guard(queueMutex);
+    wakeWanted = true;
+    inputChanged.notify_all();
+}
+
 // --- calls for the realisations ------------------------------------------------
 
 namespace surface {
@@ -511,6 +550,7 @@ void mouseMoved(int x, int y, int desktopX, int desktopY) {
     mouseX = x;
     mouseY = y;
     pointerInside = x >= 0 && x < W && y >= 0 && y < H;
+    noteInput();
     if ((dx != 0 || dy != 0) && active) {
         SurfaceEvent event;
         event.kind = EVENT_MOUSE_MOVE;
@@ -549,12 +589,14 @@ void mouseWheel(int delta) {
 void pointerLeft() {
     std::lock_guard<std::mutex> guard(queueMutex);
     pointerInside = false;
+    noteInput();
 }
 
 void setActive(bool isActive) {
     std::lock_guard<std::mutex> guard(queueMutex);
     active = isActive;
     heldKeys.fill(false);
+    noteInput();
 }
 
 void setKeyHeld(int scanCode, bool held) {
@@ -562,6 +604,7 @@ void setKeyHeld(int scanCode, bool held) {
     std::lock_guard<std::mutex> guard(queueMutex);
     if (!active) return;
     heldKeys[static_cast<std::size_t>(scanCode)] = held;
+    noteInput();
 }
 
 void closeRequested() {

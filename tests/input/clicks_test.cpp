@@ -1,6 +1,7 @@
 // Left presses by region: markers with their crosses, the title-bar boxes,
 // presses that must do nothing, and the turn's own rhythm and end.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -132,7 +133,7 @@ TEST_F(Clicks, TurnReturnsFalseOnlyAfterTheLoopEnded) {
     EXPECT_EQ(pauses(), (vector<std::int64_t>{80}));
 }
 
-TEST_F(Clicks, LoopOnItsThreadEndsWhenTheSamplingLoopSaysSo) {
+TEST_F(Clicks, LoopOnItsThreadRestsWhileIdleTurnsWhileAKeyIsHeldAndEndsWhenWoken) {
     openWith(3);
     std::atomic<int> turns{0};
     alsoAtEachPause([&](std::int64_t) {
@@ -140,10 +141,20 @@ TEST_F(Clicks, LoopOnItsThreadEndsWhenTheSamplingLoopSaysSo) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     });
     std::thread input(inputLoop);
-    while (turns < 5) std::this_thread::yield();
+    // Nothing held, nothing new: after a turn or two the thread rests.
+    while (turns < 1) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const int idleTurns = turns;
+    EXPECT_LE(idleTurns, 2);
+    // A held key keeps the 80 ms rhythm going (the pauses are instant here).
+    surface::setKeyHeld(0x1D, true);
+    while (turns < idleTurns + 20) std::this_thread::yield();
+    surface::setKeyHeld(0x1D, false);
+    // The sampling loop's shutdown ends the rest at once.
     monitorState.quitState = QUIT_LOOP_ENDED;
+    wakeInputWaiter();
     input.join();
-    EXPECT_GE(turns, 5);
+    EXPECT_GE(turns, idleTurns + 20);
 }
 
 }  // namespace

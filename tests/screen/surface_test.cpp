@@ -7,6 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
+#include <future>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -27,6 +29,17 @@ int drawn(std::uint32_t colour) {
 
 void moveMouse(int x, int y, int dx, int dy) { surface::mouseMoved(x, y, dx, dy); }
 
+// Whether a rest of up to a minute, begun now, ends within five seconds once
+// `meanwhile` has run; one still resting after that is woken and waited for.
+bool restEnds(const std::function<void()>& meanwhile = {}) {
+    auto rest = std::async(std::launch::async, [] { waitForInput(60000); });
+    if (meanwhile) meanwhile();
+    if (rest.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return true;
+    wakeInputWaiter();
+    rest.wait();
+    return false;
+}
+
 }  // namespace
 
 // --- the closed surface ------------------------------------------------------
@@ -44,6 +57,7 @@ TEST(ClosedSurface, DrawsNothingAndReportsNothing) {
     surface::pushEvent(SurfaceEvent{EVENT_BUTTON_DOWN, 1, 0, 0, 0});
     surface::pushKey("a");
     surface::mouseMoved(10, 10, 100, 100);
+    EXPECT_TRUE(restEnds());  // no window, no rest
     SurfaceEvent event{99, 98, 97, 96, 95};
     EXPECT_FALSE(pollEvent(event));
     EXPECT_EQ(event.kind, 99);  // left alone
@@ -668,6 +682,56 @@ TEST_F(OpenSurface, HeldKeysOnlyWhileActive) {
     surface::setKeyHeld(0x3E, true);
     surface::setKeyHeld(0x3E, false);
     EXPECT_FALSE(isKeyDown(0x3E));
+}
+
+TEST_F(OpenSurface, TheInputRestEndsOnChangesAndNeverWaitsWhileInputIsUnderWay) {
+    EXPECT_TRUE(restEnds());  // the opening itself was a change
+    // Idle: the rest lasts until something changes.
+    for (const auto& change : std::vector<std::function<void()>>{
+             [] { surface::pushKey("a"); readKey(); },
+             [] { moveMouse(10, 10, 1, 1); },
+             [] { surface::mouseWheel(120); },
+             [] { surface::pointerLeft(); },
+             [] { surface::setActive(true); },
+             [] { surface::closeRequested(); readKey(); },
+         }) {
+        std::atomic<bool> resting{false};
+        EXPECT_TRUE(restEnds([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            resting = true;
+            change();
+        }));
+        EXPECT_TRUE(resting);
+        // The change is used up by the rest it ended; the next one waits.
+        auto next = std::async(std::launch::async, [] { waitForInput(60000); });
+        EXPECT_EQ(next.wait_for(std::chrono::milliseconds(150)), std::future_status::timeout);
+        wakeInputWaiter();
+        next.wait();
+    }
+
+    // Never a rest while a button or key is held or a key waits.
+    surface::mouseButton(1, true);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(restEnds());
+    surface::mouseButton(1, false);
+    surface::setKeyHeld(0x1D, true);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(restEnds());
+    surface::setKeyHeld(0x1D, false);
+    surface::pushKey("b");
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(restEnds());
+    EXPECT_EQ(readKey(), "b");
+
+    // A wake-up before the rest ends the next rest only.
+    wakeInputWaiter();
+    EXPECT_TRUE(restEnds());
+    auto next = std::async(std::launch::async, [] { waitForInput(60000); });
+    EXPECT_EQ(next.wait_for(std::chrono::milliseconds(150)), std::future_status::timeout);
+    wakeInputWaiter();
+    EXPECT_EQ(next.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+
+    // And no rest outlasts its limit, whatever the limit says.
+    waitForInput(20);
+    waitForInput(-5);
+    waitForInput(0);
 }
 
 TEST_F(OpenSurface, ReopeningKeepsThePictureAndTheQueues) {
