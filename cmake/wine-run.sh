@@ -5,8 +5,12 @@
 set -u
 # `wine-run.sh --prepare DIR` only makes the prefix of the build folder
 # holding DIR (a test fixture, so that no timed test pays for it).
-prepare=0
+# `wine-run.sh --fresh-server EXE ...` first ends the prefix's wineserver and
+# what it still runs (for tests that run alone): a desktop process left by an
+# earlier test may still belong to that test's X display, gone by now.
+prepare=0 fresh=0
 if [ "${1:-}" = "--prepare" ]; then prepare=1; shift; fi
+if [ "${1:-}" = "--fresh-server" ]; then fresh=1; shift; fi
 exe=$1; shift
 if [ "$prepare" = 1 ]; then dir=$(cd "$exe" && pwd); else dir=$(cd "$(dirname "$exe")" && pwd); fi
 # The build folder is the nearest ancestor holding CMakeCache.txt.
@@ -29,6 +33,10 @@ if [ ! -f "$WINEPREFIX/.corv-ready" ]; then
   exec 9>&-
 fi
 [ "$prepare" = 1 ] && exit 0
+if [ "$fresh" = 1 ]; then
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+fi
 # A Wine client that loses its connection to the wineserver ("wine client
 # error") fails for Wine's sake, not the program's: that run is retried once.
 errors=$(mktemp)
