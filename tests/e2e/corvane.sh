@@ -15,7 +15,11 @@ sleeper=$(absolute "$sleeper")
 [ -n "$winerun" ] && winerun=$(absolute "$winerun")
 . "$here/xvfb_lib.sh"
 need_tools Xvfb xdotool import convert
-[ "$mode" = wine ] && need_tools wine
+if [ "$mode" = wine ]; then
+  # The loader, and whether this machine can run the build at all, are
+  # wine-run.sh's to decide; it says why not.
+  why=$(bash "$winerun" --check "$exe") || { echo "SKIP: $why"; exit 77; }
+fi
 mkdir -p "$out"
 rm -f "$out"/*.png "$out"/e2e_log*.txt
 cd "$out" || exit 1
@@ -23,7 +27,7 @@ SLEEPER_NAME=corvane_e2e_sleeper_marked_row
 
 cleanup() {
   if [ "$mode" = wine ]; then
-    WINEPREFIX=$(wine_prefix) wineserver -k 2>/dev/null
+    WINEPREFIX=$(wine_prefix) timeout 30 wineserver -k 2>/dev/null
   fi
   stop_all
 }
@@ -41,8 +45,8 @@ start_xvfb
 if [ "$mode" = wine ]; then
   # A wineserver left by earlier tests keeps the display it started with:
   # start afresh so that the program's windows reach this Xvfb.
-  WINEPREFIX=$(wine_prefix) wineserver -k 2>/dev/null
-  WINEPREFIX=$(wine_prefix) wineserver -w 2>/dev/null
+  WINEPREFIX=$(wine_prefix) timeout 30 wineserver -k 2>/dev/null
+  WINEPREFIX=$(wine_prefix) timeout 60 wineserver -w 2>/dev/null
 fi
 
 # --- helpers -------------------------------------------------------------
@@ -173,7 +177,7 @@ why_running() {
   pgrep -af 'Corvane' | grep -v -e corvane.sh -e wine-run.sh | sed 's/^/  still running: /'
   ps -o pid,stat,args --ppid "$corv" | sed 's/^/  under the run: /'
   xdotool search --onlyvisible --name '^Corvane$' >/dev/null 2>&1 && echo "  its window is still shown"
-  ps -o pid,stat,args --ppid "$(pgrep -P "$corv" -x wine | head -n1)" 2>/dev/null | sed 's/^/  under wine: /'
+  ps -o pid,stat,args --ppid "$(pgrep -P "$corv" -x "wine(64)?" | head -n1)" 2>/dev/null | sed 's/^/  under wine: /'
   [ -f "$out/wine-$run_log.txt" ] && tail -n 20 "$out/wine-$run_log.txt" | sed 's/^/  wine: /'
   shot "stuck-$run_log" 2>/dev/null
 }
