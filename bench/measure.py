@@ -15,6 +15,7 @@ import ctypes
 import fcntl
 import os
 import pty
+import shutil
 import signal
 import statistics
 import struct
@@ -196,6 +197,17 @@ def peer_running(label, argv, cycles, warm, kind, period=PERIOD, env=None, cwd=N
     return [c / done for c in cpu]
 
 
+def peer_installed(name):
+    """Whether a peer can be measured here; says so on stderr when not."""
+    if name == "psutil":
+        ok = subprocess.run(["/usr/bin/python3", "-c", "import psutil"], stderr=subprocess.DEVNULL).returncode == 0
+    else:
+        ok = shutil.which(name) is not None
+    if not ok:
+        log(f"cycle cost: {name} is not installed, left out")
+    return ok
+
+
 def peer_htop(cycles, warm):
     """htop needs a terminal: it runs in a pty of 50 x 160 whose output this
     process reads and throws away (the reading is not htop's cost)."""
@@ -299,15 +311,23 @@ def cycle_section(args):
                     env = dict(os.environ, DISPLAY=args.display)
                     r["window"], r["xvfb"] = peer_running("Corvane window", [corvane], args.cycles, warm + 1.0,
                                                           "after", env=env, cwd=work, also=xvfb)
+                # A peer that is not installed (a bad mirror day) is left out
+                # of the table; the rows of the others stand.
                 env = dict(os.environ, COLUMNS="160", LINES="50", HOME=work)
-                r["top"] = peer_running("top", ["top", "-b", "-w", "160", "-d", "0.8"], args.cycles, warm, "top",
-                                        env=env)[0]
-                r["htop"] = peer_htop(args.cycles, warm)
+                if peer_installed("top"):
+                    r["top"] = peer_running("top", ["top", "-b", "-w", "160", "-d", "0.8"], args.cycles, warm,
+                                            "top", env=env)[0]
+                if peer_installed("htop"):
+                    r["htop"] = peer_htop(args.cycles, warm)
                 pid_cycles = max(2, round(args.cycles * PERIOD))
-                r["pidstat"] = peer_running("pidstat", ["pidstat", "-h", "-u", "-r", "-p", "ALL", "1"], pid_cycles,
-                                            warm, "abs", period=1.0, env=dict(os.environ, LC_ALL="C"))[0]
-                r["psutil"] = peer_running("psutil loop", ["/usr/bin/python3", os.path.join(HERE, "psutil_loop.py")],
-                                           args.cycles, warm + 1.0, "abs")[0]
+                if peer_installed("pidstat"):
+                    r["pidstat"] = peer_running("pidstat", ["pidstat", "-h", "-u", "-r", "-p", "ALL", "1"],
+                                                pid_cycles, warm, "abs", period=1.0,
+                                                env=dict(os.environ, LC_ALL="C"))[0]
+                if peer_installed("psutil"):
+                    r["psutil"] = peer_running("psutil loop",
+                                               ["/usr/bin/python3", os.path.join(HERE, "psutil_loop.py")],
+                                               args.cycles, warm + 1.0, "abs")[0]
     finally:
         subprocess.run(["rm", "-rf", work])
 
