@@ -115,4 +115,8 @@ for attempt in 1 2; do
   echo "wine-run.sh: the Wine client lost its server; running $exe again" >&2
   sleep 1
 done
+# A crash under Wine is silent with WINEDEBUG=-all, and the program's own
+# buffered output is lost with it: say at least how it ended (Wine passes
+# on the low byte of the exit code: 5 for an access violation).
+[ "$status" -ne 0 ] && echo "wine-run.sh: $(basename "$exe") ended with status $status" >&2
 exit "$status"
