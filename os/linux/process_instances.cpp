@@ -24,6 +24,7 @@ struct Instance {
     std::uint32_t listing = 0;    // the last listing that showed the pid
     bool readSinceListing = false;
     bool nameSettled = false;     // no further look at the command line needed
+    bool kernelThread = false;    // never listed: not a program a user runs
     std::string comm;             // as the kernel gave it in the last read
     std::string name;             // comm, completed
 };
@@ -119,12 +120,13 @@ void noteName(std::int32_t pid, Instance& instance, const StatFields& stat) {
         instance.startTicks = stat.startTicks;  // another process under this pid
         instance.nameSettled = false;
     }
+    instance.kernelThread = (stat.flags & KERNEL_THREAD_FLAG) != 0;
     if (instance.comm != stat.comm) {
         instance.comm.assign(stat.comm);
         instance.nameSettled = false;
     }
     if (!instance.nameSettled) {
-        instance.nameSettled = completeName(pid, instance.comm, (stat.flags & KERNEL_THREAD_FLAG) != 0, instance.name);
+        instance.nameSettled = completeName(pid, instance.comm, instance.kernelThread, instance.name);
         // A Linux process may give itself any name, line breaks included;
         // one in a log record would cut it into lines that are no records.
         for (char& c : instance.name) {
@@ -167,7 +169,17 @@ bool listProcesses(std::vector<os::ProcessInfo>& out) {
         if (pid <= 0 || pid > 0x7fffffffL) continue;
         const auto [at, added] = table.instances.try_emplace(static_cast<std::int32_t>(pid));
         Instance& instance = at->second;
-        const bool nameIsCurrent = !added && instance.readSinceListing && instance.dirInode == entry->d_ino;
+        const bool sameInstance = !added && instance.dirInode == entry->d_ino;
+        // Kernel threads are left out of every list (the window's, the
+        // headless selection's and the library's), as desktop monitors do:
+        // they are not programs a user runs, marks or ends, and there are
+        // dozens of them at the top of /proc. Remembered, so that they cost
+        // no read per listing; a pid's kernel thread stays one.
+        if (sameInstance && instance.kernelThread) {
+            instance.listing = listing;
+            continue;
+        }
+        const bool nameIsCurrent = sameInstance && instance.readSinceListing;
         if (!nameIsCurrent) {
             StatFields stat;
             if (!readInstance(at->first, instance, buffer, stat)) {  // ended meanwhile
@@ -179,6 +191,10 @@ bool listProcesses(std::vector<os::ProcessInfo>& out) {
         instance.dirInode = entry->d_ino;
         instance.readSinceListing = false;
         instance.listing = listing;
+        if (instance.kernelThread) {
+            dropDescriptor(instance);  // never read again while it lives
+            continue;
+        }
         // Entries are reused so that their names keep their storage.
         if (count == out.size()) out.emplace_back();
         out[count].pid = at->first;
@@ -224,7 +240,9 @@ os::ProcessSample readProcess(std::int32_t pid) {
 
 std::size_t rememberedInstanceCount() {
     std::lock_guard<std::mutex> guard(table.lock);
-    return table.instances.size();
+    std::size_t count = 0;
+    for (const auto& entry : table.instances) count += !entry.second.kernelThread;
+    return count;
 }
 
 }  // namespace linuxproc

@@ -30,7 +30,8 @@ bool listProcesses(std::vector<os::ProcessInfo>& out);
 // The times and working set of the process that has `pid` now.
 os::ProcessSample readProcess(std::int32_t pid);
 
-// Instances remembered, for tests.
+// Instances of programs remembered (kernel threads, remembered only to be
+// left out cheaply, are not counted), for tests.
 std::size_t rememberedInstanceCount();
 
 }  // namespace linuxproc

@@ -301,6 +301,41 @@ TEST(ProcessReads, LineBreaksInANameAreShownAsQuestionMarks) {
     endChild(child);
 }
 
+// Kernel threads as /proc shows them now (their flags never change).
+std::vector<pid_t> kernelThreads() {
+    std::vector<pid_t> found;
+    DIR* dir = opendir("/proc");
+    while (dirent* e = dir ? readdir(dir) : nullptr) {
+        const pid_t pid = static_cast<pid_t>(std::atol(e->d_name));
+        if (pid <= 0) continue;
+        const std::string line = procText(pid, "stat");
+        linuxproc::StatFields f;
+        if (linuxproc::parseStat(line.data(), line.size(), f) && (f.flags & linuxproc::KERNEL_THREAD_FLAG)) {
+            found.push_back(pid);
+        }
+    }
+    if (dir) closedir(dir);
+    return found;
+}
+
+TEST(ProcessReads, KernelThreadsAreNotListedSoTheListOpensOnPrograms) {
+    const std::vector<pid_t> threads = kernelThreads();
+    if (threads.empty()) GTEST_SKIP() << "no kernel threads visible here (a process namespace of its own)";
+    // The first listing reads every entry; the second takes what it
+    // remembers: neither shows a kernel thread.
+    for (int round = 0; round < 2; ++round) {
+        std::vector<os::ProcessInfo> list;
+        ASSERT_TRUE(os::snapshotProcesses(list));
+        for (const os::ProcessInfo& p : list) {
+            EXPECT_EQ(std::count(threads.begin(), threads.end(), p.pid), 0) << p.pid << " " << p.name;
+        }
+        // The list's first screen, 30 rows, is programs; this one among them.
+        ASSERT_GE(list.size(), 1u);
+        EXPECT_TRUE(std::any_of(list.begin(), list.end(), [](const os::ProcessInfo& p) { return p.pid == getpid(); }));
+    }
+    EXPECT_EQ(listedName(2), "(absent)") << "pid 2 starts the kernel's threads";
+}
+
 TEST(ProcessReads, ParsesNamesWithParenthesesAndBlanks) {
     const char line[] = "42 (a) (b c) S 1 42 42 0 -1 2097216 5 0 0 0 17 23 0 0 20 0 1 0 9876 1000000 321 "
                         "18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 1 0 0\n";
