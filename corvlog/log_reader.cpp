@@ -61,10 +61,10 @@ bool readHeader(LogReader& r) {
                 if (b < 0x20 && c != '\t') return fail(r, 1, "binary data, not a Corvane log");
             }
         }
+        if (!whole) return fail(r, r.lineNumber, "the header ends after " + std::to_string(n - 1) + " of its 9 lines");
         std::string why;
         if (!parseHeaderLine(n, line, r.header, why)) return fail(r, r.lineNumber, why);
         r.headerLines.emplace_back(line);
-        if (!whole) return fail(r, r.lineNumber, "the header ends after " + std::to_string(n) + " of its 9 lines");
     }
     r.lastTimeMs = r.header.startMs;
     return true;
