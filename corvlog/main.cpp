@@ -1,12 +1,17 @@
 // corvlog: reads Corvane's logs back as CSV, JSON lines, a summary per
 // process, an SVG chart, or the log itself in the terminal's encoding.
 #include <cstdio>
+#include <string>
 
 #include "corvlog/commands.h"
 #include "corvlog/output_text.h"
 
 int main(int argc, char** argv) {
     using namespace corvlog;
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, options, error)) {
