@@ -14,7 +14,7 @@ inline std::string header(const std::string& date = "09.12.2026", const std::str
            " GHz\r\n" + "Verf\xFCgbarer Speicher: " + memory + " MB\r\n\r\n\r\n";
 }
 
-inline std::string recordLine(const std::string& time, const std::string& name, long cpu, long ram) {
+inline std::string recordLine(const std::string& time, const std::string& name, long long cpu, long long ram) {
     const std::string c = std::to_string(cpu), r = std::to_string(ram);
     return time + "  " + name + std::string(name.size() < 35 ? 35 - name.size() : 0, ' ') +
            std::string(c.size() < 3 ? 3 - c.size() : 0, ' ') + c + "% CPU" +
@@ -22,7 +22,7 @@ inline std::string recordLine(const std::string& time, const std::string& name, 
 }
 
 // A record line and the empty line after it.
-inline std::string record(const std::string& time, const std::string& name, long cpu, long ram) {
+inline std::string record(const std::string& time, const std::string& name, long long cpu, long long ram) {
     return recordLine(time, name, cpu, ram) + "\r\n\r\n";
 }
 
