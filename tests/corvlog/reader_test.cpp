@@ -91,6 +91,14 @@ TEST(RecordLine, FieldsOfEveryWidth) {
     r = parsed(recordLine("00:00:00:000", n35 + "12345", 100, 1));
     EXPECT_EQ(r.name, n35 + "12345");
     EXPECT_EQ(r.cpuPercent, 100);
+    // A long name that ends in a blank and digits, met by a share of 100.
+    r = parsed(recordLine("00:00:00:000", n35 + " 05", 123, 1));
+    EXPECT_EQ(r.name, n35 + " 05");
+    EXPECT_EQ(r.cpuPercent, 123);
+    // A four-digit share after a long name: a number never starts with 0.
+    r = parsed(recordLine("00:00:00:000", n35 + "x", 1000, 1));
+    EXPECT_EQ(r.name, n35 + "x");
+    EXPECT_EQ(r.cpuPercent, 1000);
     r = parsed(recordLine("00:00:00:000", "svc", 1000, 5));
     EXPECT_EQ(r.name, "svc");
     EXPECT_EQ(r.cpuPercent, 1000);
