@@ -204,12 +204,13 @@ bool parseRecordLine(std::string_view line, RecordLine& record, std::string& why
     std::size_t run = 0;
     while (run < middle.size() && isDigit(middle[middle.size() - 1 - run])) ++run;
     std::size_t digits = std::min(run, middle.size() - NAME_WIDTH);
-    // A run that does not begin right after a padded name meets a name of 35
-    // bytes or more that ends in digits itself. Shares are parts of the
+    // A run that does not begin right after a name's padding meets a name of
+    // 35 bytes or more that ends in digits itself. Shares are parts of the
     // whole machine's time and stay below 1000, and a number never starts
     // with 0: the share is its last three digits, or more when they would
     // start with a 0.
-    if (digits > CPU_WIDTH && middle.size() - run != NAME_WIDTH) {
+    const bool afterPadding = middle.size() - run == NAME_WIDTH && middle[NAME_WIDTH - 1] == ' ';
+    if (digits > CPU_WIDTH && !afterPadding) {
         const std::size_t most = digits;
         digits = CPU_WIDTH;
         while (digits < most && middle[middle.size() - digits] == '0') ++digits;

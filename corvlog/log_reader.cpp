@@ -70,8 +70,8 @@ bool readHeader(LogReader& r) {
     return true;
 }
 
-bool startReading(LogReader& r) {
-    r.buffer.assign(READ_CHUNK, 0);
+bool startReading(LogReader& r, std::size_t capacity) {
+    r.buffer.assign(capacity, 0);
     return readHeader(r);
 }
 
@@ -141,14 +141,15 @@ bool openLogFile(LogReader& r, const std::string& path) {
             if (!ec) r.limit = size;
         }
     }
-    return startReading(r);
+    return startReading(r, READ_CHUNK);
 }
 
 bool openLogBytes(LogReader& r, std::string_view bytes, const std::string& name) {
     r.path = name;
     r.memory = bytes;
     r.limit = bytes.size();
-    return startReading(r);
+    // Room for the longest line and its line end, however short the bytes.
+    return startReading(r, std::min(READ_CHUNK, std::max(bytes.size(), 2 * MAX_LINE_BYTES + 2)));
 }
 
 void closeLogFile(LogReader& r) {

@@ -95,6 +95,11 @@ TEST(RecordLine, FieldsOfEveryWidth) {
     r = parsed(recordLine("00:00:00:000", n35 + " 05", 123, 1));
     EXPECT_EQ(r.name, n35 + " 05");
     EXPECT_EQ(r.cpuPercent, 123);
+    // 36 bytes ending in a digit, then a share of 100: as long as a padded
+    // name with a share of 2100, but there is no padding.
+    r = parsed(recordLine("00:00:00:000", n35 + "2", 100, 1));
+    EXPECT_EQ(r.name, n35 + "2");
+    EXPECT_EQ(r.cpuPercent, 100);
     // A four-digit share after a long name: a number never starts with 0.
     r = parsed(recordLine("00:00:00:000", n35 + "x", 1000, 1));
     EXPECT_EQ(r.name, n35 + "x");

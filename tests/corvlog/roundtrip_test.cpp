@@ -3,7 +3,7 @@
 // the JSON lines must carry exactly the figures of the log, the header
 // object exactly the session's facts.
 //
-// Usage: test_corvlog_roundtrip <Corvane> <corvsleeper> <corvlog>
+// Usage: test_corvlog_roundtrip <Corvane> <corvlogsleeper> <corvlog>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -78,7 +78,7 @@ protected:
 TEST_F(RoundTrip, EveryRecordAndTheHeaderAsTheLogSays) {
     const std::string log = path("session.txt");
     // Both sleepers by name: two processes of one name in every pass.
-    ASSERT_EQ(run(corvane, {"corvsleeper", "1", "200", log}), 0);
+    ASSERT_EQ(run(corvane, {"corvlogsleeper", "1", "200", log}), 0);
     const LogFile reference = readLogFile(log, "1", "200");
     ASSERT_TRUE(reference.exists);
     ASSERT_TRUE(reference.problems.empty()) << reference.problems.front();
@@ -151,7 +151,7 @@ TEST_F(RoundTrip, EveryRecordAndTheHeaderAsTheLogSays) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <Corvane> <corvsleeper> <corvlog>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <Corvane> <corvlogsleeper> <corvlog>\n", argv[0]);
         return 2;
     }
     corvane = nativePath(argv[1]);
