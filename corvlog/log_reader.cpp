@@ -55,15 +55,18 @@ bool readHeader(LogReader& r) {
             if (n == 1) return fail(r, 0, "empty file, not a Corvane log");
             return fail(r, static_cast<std::int64_t>(n) - 1, "the header ends after " + std::to_string(n - 1) + " of its 9 lines");
         }
+        // A cut line fails as cut; the first also tells a file that is no log.
+        const std::string cut = "the header ends after " + std::to_string(n - 1) + " of its 9 lines";
+        if (!whole && n > 1) return fail(r, r.lineNumber, cut);
         if (n == 1) {
             for (const char c : line) {
                 const auto b = static_cast<unsigned char>(c);
                 if (b < 0x20 && c != '\t') return fail(r, 1, "binary data, not a Corvane log");
             }
         }
-        if (!whole) return fail(r, r.lineNumber, "the header ends after " + std::to_string(n - 1) + " of its 9 lines");
         std::string why;
         if (!parseHeaderLine(n, line, r.header, why)) return fail(r, r.lineNumber, why);
+        if (!whole) return fail(r, r.lineNumber, cut);
         r.headerLines.emplace_back(line);
     }
     r.lastTimeMs = r.header.startMs;

@@ -4,8 +4,10 @@
 // scripted OS) with fuzzed names, figures, pass timing and start time, read
 // back: every record must come back with its name, figures, place, series,
 // pass and time (over midnight too). Names avoid the layouts the format
-// cannot tell apart (a trailing blank, a 35-byte-or-longer name ending in
-// '-' before a three-digit share); shares stay below 1000 as the monitor's do.
+// cannot tell apart (a trailing blank; a name of 35 bytes or more ending in
+// '-' before a three-digit share; a name longer than 35 bytes with a blank
+// as its 35th byte, which reads as padding); shares stay below 1000 as the
+// monitor's do.
 //
 // Even first byte: arbitrary bytes behind an optional valid header. The
 // reader must end, with records or with one error line, holding at most one
@@ -35,7 +37,9 @@ std::string cleanName(std::string name) {
         if (c == '\r' || c == '\n' || c == '\0') c = 'x';
     }
     while (!name.empty() && name.back() == ' ') name.back() = 'y';
-    if (name.size() >= 35 && !name.empty() && name.back() == '-') name.back() = 'z';
+    if (name.size() >= 35 && name.back() == '-') name.back() = 'z';
+    // 35 bytes and a blank, then digits: the bytes of a padded name.
+    if (name.size() > 35 && name[34] == ' ') name[34] = 'w';
     return name;
 }
 

@@ -177,6 +177,8 @@ TEST(BadInput, OneLineNamingFileAndLine) {
         {"name,cpu\r\nfoo,1\r\n", "run.txt:1: not a Corvane log: the first line is not \"Log vom DD.MM.YYYY  Startzeit:  hh:mm:ss\""},
         {"Log vom 31.02.2026          Startzeit:  05:25:17\r\n", "run.txt:1: not a Corvane log: no valid date in \"31.02.2026\""},
         {h.substr(0, 60), "run.txt:3: the header ends after 2 of its 9 lines"},
+        {h.substr(0, 48), "run.txt:1: the header ends after 0 of its 9 lines"},
+        {"junk", "run.txt:1: not a Corvane log: the first line is not \"Log vom DD.MM.YYYY  Startzeit:  hh:mm:ss\""},
         {h.substr(0, h.find("CPU-Takt")), "run.txt:5: the header ends after 5 of its 9 lines"},
         {h + record("05:25:18:212", "a", 3, 812) + replaced(recordLine("05:25:18:215", "b", 12, 520), "12%", "1x%"),
          "run.txt:12: CPU share \"1x\" is not a whole number"},
