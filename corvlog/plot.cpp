@@ -6,6 +6,8 @@
 
 namespace corvlog {
 
+constexpr std::size_t MAX_PLOT_SERIES = 200;
+
 int runPlot(const Options& options) {
     std::vector<ChartFile> files;
     std::vector<ChartSeries> series;
@@ -25,6 +27,14 @@ int runPlot(const Options& options) {
             const auto place = static_cast<std::size_t>(rec.place);
             if (place >= byPlace.size()) byPlace.resize(place + 1, SIZE_MAX);
             if (byPlace[place] == SIZE_MAX) {
+                // Each series keeps its slots (40 KB); more lines than this
+                // make no chart a person can read.
+                if (series.size() == MAX_PLOT_SERIES) {
+                    closeLogFile(reader);
+                    report(reader.path + ":" + std::to_string(rec.line) + ": more than " +
+                           std::to_string(MAX_PLOT_SERIES) + " series to draw; summary and csv take any number");
+                    return EXIT_INPUT;
+                }
                 byPlace[place] = series.size();
                 ChartSeries s;
                 s.file = f;

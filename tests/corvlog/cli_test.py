@@ -168,6 +168,13 @@ for name, data, message in bad_cases:
         check("%s %s message" % (name, command[0]), messages(err)[0] == message, err)
         check("%s %s one line" % (name, command[0]), len(messages(err)) <= 2 and len(err.splitlines()) <= 2, err)
 check("no half output", not os.path.exists("x.svg"))
+# More series than a chart can show: refused, while summary takes them.
+many = write("many.txt", header() + b"".join(record("05:25:18:%03d" % (i % 1000), "p%d" % i, 1, 1) for i in range(201)))
+status, out, err = run(["plot", many, "-o", "many.svg"])
+check("plot of 201 series", status == 2 and messages(err) == ["corvlog: many.txt:410: more than 200 series to draw; "
+                                                             "summary and csv take any number"], (status, err))
+status, out, err = run(["summary", many, "--csv"])
+check("summary of 201 series", status == 0 and out.count(b"\r\n") == 202, (status, err))
 status, out, err = run(["csv", "missing_file.txt"])
 check("missing file", status == 2 and messages(err)[0].startswith("corvlog: missing_file.txt: cannot open"), err)
 # -o of a failed run leaves no file; good output before a bad log is dropped.
