@@ -11,7 +11,8 @@
 # Sections: cycle (cycle cost against top, htop, pidstat, psutil and a
 # minimal /proc reader), pacing (a headless session at 100 ms), footprint
 # (memory and start-up of the window and of a headless run), scale
-# (bench_scale, when built), long (the window under process churn).
+# (bench_scale, when built), long (the window under process churn), corvlog
+# (corvlog reading a generated 10-hour log: MB/s and peak memory).
 #
 # It builds with the linux preset (build/linux); BUILD_DIR=<folder> or
 # --build-dir <folder> builds and uses that folder instead. It starts its own
@@ -27,9 +28,9 @@ only=""
 skip=""
 long_minutes=""
 build_dir="${BUILD_DIR:-}"
-all_sections="cycle pacing footprint scale long"
+all_sections="cycle pacing footprint scale long corvlog"
 
-usage() { sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; }
 
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -105,7 +106,7 @@ say() { echo "run.sh: $*" >&2; }
 
 # --- build -----------------------------------------------------------------------
 cd "$root"
-targets=(Corvane bench_pacing bench_cycle_cost bench_minimal_reader bench_sleepers bench_first_frame)
+targets=(Corvane bench_pacing bench_cycle_cost bench_minimal_reader bench_sleepers bench_first_frame corvlog bench_corvlog_speed)
 if [ -z "$build_dir" ]; then
   say "building with the linux preset"
   cmake --preset linux >/dev/null
@@ -215,5 +216,17 @@ if wanted long; then
   echo
   say "long run: $long_minutes min after ${long_warmup} s of warm-up"
   measure long --minutes "$long_minutes" --warmup "$long_warmup"
+  echo
+fi
+
+if wanted corvlog; then
+  echo "## corvlog"
+  echo
+  say "corvlog: reading a generated long session"
+  if [ "$quick" = 1 ]; then
+    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 1 10 200 1
+  else
+    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 10 10 200 3
+  fi
   echo
 fi

@@ -13,7 +13,7 @@ seconds="${2:-25}"
 shift $(( $# >= 2 ? 2 : 1 ))
 targets=("$@")
 if [ "${#targets[@]}" -eq 0 ]; then
-  targets=(headless_selection log_writer surface_drawing surface_queues probe_index)
+  targets=(headless_selection log_writer surface_drawing surface_queues probe_index corvlog_reader)
 fi
 
 status=0

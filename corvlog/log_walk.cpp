@@ -1,0 +1,31 @@
+#include "corvlog/log_walk.h"
+
+namespace corvlog {
+
+int inputFailed(const LogReader& reader, Output* out) {
+    report(reader.error);
+    if (out) closeOutput(*out, false);
+    return EXIT_INPUT;
+}
+
+void finishLog(const LogReader& reader, std::int64_t records) {
+    if (!reader.note.empty()) report(reader.note);
+    if (records == 0) report(reader.path + ":" + std::to_string(reader.lineNumber) + ": a header without records");
+}
+
+int nothingToRead(const LogReader&, Output* out) {
+    report("no records to read: unusable input");
+    if (out) closeOutput(*out, false);
+    return EXIT_INPUT;
+}
+
+bool startOutput(Output& out, const Options& options) {
+    std::string error;
+    if (!openOutput(out, options.output, error)) {
+        report(error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace corvlog

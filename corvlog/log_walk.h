@@ -1,0 +1,28 @@
+// What every command does around the records of its logs: open each log in
+// turn, tell of a cut end or a header without records, and stop with
+// status 2 on unusable input.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "corvlog/commands.h"
+#include "corvlog/log_reader.h"
+#include "corvlog/output_text.h"
+
+namespace corvlog {
+
+// Reports the reader's error, drops a half-written output file, returns 2.
+int inputFailed(const LogReader& reader, Output* out);
+
+// After a log's last record: its note (a dropped unfinished record) and,
+// when it held none, that it has a header only.
+void finishLog(const LogReader& reader, std::int64_t records);
+
+// When no log held a record: the message for the last one, status 2.
+int nothingToRead(const LogReader& last, Output* out);
+
+// Opens the output; on failure reports it and returns false.
+bool startOutput(Output& out, const Options& options);
+
+}  // namespace corvlog
