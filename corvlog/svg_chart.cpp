@@ -173,8 +173,10 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
             svg += "<line x1=\"" + num(x) + "\" x2=\"" + num(x) + "\" y1=\"" + top + "\" y2=\"" +
                    std::to_string(p->top + p->height) + "\" stroke=\"#eeeeee\" stroke-width=\"1\"/>\n";
             if (p == &ram) {
+                // A label at the right edge ends there rather than past the picture.
+                const char* anchor = x > plotLeft + plotWidth - 40 ? "end" : "middle";
                 svg += "<text x=\"" + num(x) + "\" y=\"" + std::to_string(p->top + p->height + 16) +
-                       "\" text-anchor=\"middle\">" + timeLabel(layout.overlay ? t : t % MS_PER_DAY, step, layout.overlay) +
+                       "\" text-anchor=\"" + anchor + "\">" + timeLabel(layout.overlay ? t : t % MS_PER_DAY, step, layout.overlay) +
                        "</text>\n";
             }
         }
