@@ -40,7 +40,8 @@ void prepareDirectories(const std::string& path) {
 }
 
 // One sample of the machine and of every row. Given a writer, each marked
-// row is written right after its own row was sampled.
+// row is written right after its own row was sampled; a mark left behind by
+// a process that moved to another row marks nothing.
 void samplePass(LogWriter* writer) {
     sampleCpuLoad();
     const std::int32_t count = monitorState.processCount;
@@ -48,7 +49,7 @@ void samplePass(LogWriter* writer) {
         const auto at = static_cast<std::size_t>(i);
         if (at >= processTable.size()) break;
         sampleProcess(processTable[at].pid, i);
-        if (writer && at < markedPid.size() && markedPid[at] != 0) writeSampleRecord(*writer, i);
+        if (writer && rowIsMarked(i)) writeSampleRecord(*writer, i);
     }
 }
 

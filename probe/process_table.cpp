@@ -23,3 +23,10 @@ void enumerateProcesses() {
         row.name.assign(entry.name.c_str());  // up to its terminating NUL
     }
 }
+
+bool rowIsMarked(std::int32_t row) {
+    if (row < 1) return false;
+    const auto at = static_cast<std::size_t>(row);
+    if (at >= markedPid.size() || at >= processTable.size()) return false;
+    return markedPid[at] != 0 && markedPid[at] == processTable[at].pid;
+}

@@ -18,3 +18,9 @@ extern std::vector<ProcessEntry> processTable;
 
 // Refills rows 1..processCount from a process snapshot.
 void enumerateProcesses();
+
+// Marks stay with their rows while the table is rebuilt, so a mark may name
+// a process that has since moved to another row. A row counts as marked only
+// while its mark is the PID it shows: that is when the list draws its cross,
+// when a press unmarks it and when a session logs it.
+bool rowIsMarked(std::int32_t row);
