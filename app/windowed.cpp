@@ -52,7 +52,11 @@ void blankScreenRow(int s) {
 
 void keyInterruptiblePause(std::int64_t ms) {
     while (ms > 50) {
-        if (keyPressedSinceCheck()) return;
+        // The session takes its own keys between passes, and its read clears
+        // the key indication as well: a Space it took first would leave the
+        // list frozen for the whole duration. So the end of the session ends
+        // the pause as well.
+        if (keyPressedSinceCheck() || monitorState.logState != LOG_RUNNING) return;
         os::pauseMs(50);
         ms -= 50;
     }
