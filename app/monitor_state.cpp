@@ -9,6 +9,7 @@ MonitorState monitorState;
 std::vector<std::int32_t> markedPid;
 std::vector<std::int64_t> prevKernelTime;
 std::vector<std::int64_t> prevUserTime;
+std::mutex entryTextLock;
 
 namespace {
 std::unique_ptr<std::binary_semaphore> stateLock;

@@ -1,6 +1,7 @@
 #include "log/log_session.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 #include "app/monitor_state.h"
@@ -62,12 +63,19 @@ void runLogSession() {
     const std::string startTime = twoDigits(started.hour) + twoDigits(started.minute) + twoDigits(started.second);
 
     const int textY = s.screenHeight - 45;
+    // The sampling loop may be reading durationText meanwhile.
     if (s.durationText.empty()) {
-        s.durationText = "4";
+        {
+            std::lock_guard<std::mutex> texts(entryTextLock);
+            s.durationText = "4";
+        }
         drawText(180, textY, s.durationText, colourBlack);
     }
     if (s.intervalText.empty()) {
-        s.intervalText = "400";
+        {
+            std::lock_guard<std::mutex> texts(entryTextLock);
+            s.intervalText = "400";
+        }
         drawText(388, textY, s.intervalText, colourBlack);
     }
 

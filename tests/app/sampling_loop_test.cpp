@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <chrono>
 #include <mutex>
 #include <vector>
@@ -234,7 +235,9 @@ TEST_F(SamplingLoop, LongPauseEndsWhenTheSessionIsOver) {
                 ++steps;
                 if (steps == moment) {
                     surface::pushKey(" ");
-                    if (sessionReadsFirst) EXPECT_EQ(readKey(), " ");  // the session's read after its pass
+                    if (sessionReadsFirst) {
+                        EXPECT_EQ(readKey(), " ");  // the session's read after its pass
+                    }
                 } else if (steps == moment + 1) {
                     monitorState.logState = LOG_IDLE;  // file closed, session over
                 }
@@ -302,6 +305,58 @@ TEST_F(SamplingLoop, LongPauseEndsSoonAfterASessionStoppedBySpace) {
         fakeos::state().onPause = nullptr;
     }
     EXPECT_TRUE(endedWithTheSession) << "the loop slept on after the session was over";
+}
+
+// A session started from the window with an empty duration field writes
+// its default "4" into durationText while the loop, done with its 800 ms,
+// reads that text to size its long pause. The two run side by side here
+// with nothing else ordering them, so the thread sanitizer sees the two
+// accesses; the program's own hand-over has to order them.
+TEST_F(SamplingLoop, LoopReadsTheDurationWhileTheSessionPutsInItsDefault) {
+    start(3);
+    monitorState.shownCount = 3;
+    monitorState.logState = LOG_IDLE;
+    monitorState.durationText.clear();
+    monitorState.intervalText = "20";
+    monitorState.logFileName = ::testing::TempDir() + "default_duration_log.txt";
+    static thread_local bool onLoopThread = false;
+    std::atomic<bool> loopInLongPause{false};
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::state().realTime = true;
+        fakeos::state().onPause = [&](std::int64_t ms) {
+            if (onLoopThread && ms == 50) loopInLongPause = true;
+        };
+        fakeos::state().pauses.clear();
+    }
+    const auto waitUntil = [](const std::function<bool()>& done) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return done();
+    };
+    std::thread loop([] {
+        onLoopThread = true;
+        pauseAfterCycle();
+    });
+    // The loop is in its 800 ms when the session begins.
+    const bool loopPausing = waitUntil([] {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        return !fakeos::state().pauses.empty();
+    });
+    std::thread session(runLogSessionBesideLoop);
+    const bool sized = waitUntil([&] { return loopInLongPause.load(); });
+    surface::pushKey(" ");  // ends the session, and with it the loop's pause
+    session.join();
+    loop.join();
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::state().onPause = nullptr;
+    }
+    EXPECT_TRUE(loopPausing);
+    EXPECT_TRUE(sized) << "the loop never went into its long pause";
+    EXPECT_EQ(monitorState.durationText, "4");
+    EXPECT_EQ(monitorState.logState, LOG_IDLE);
 }
 
 TEST_F(SamplingLoop, UnreadableDurationsGiveBoundedPauses) {
