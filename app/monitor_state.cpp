@@ -50,5 +50,6 @@ void resetMonitorState() {
     prevKernelTime.clear();
     prevUserTime.clear();
     processTable.clear();
+    processTableTakenAt = 0;
     destroyStateLock();
 }

@@ -4,10 +4,12 @@
 #include "os/os.h"
 
 std::vector<ProcessEntry> processTable;
+std::uint64_t processTableTakenAt = 0;
 
 void enumerateProcesses() {
     static std::vector<os::ProcessInfo> snapshot;  // kept to reuse its storage
     os::snapshotProcesses(snapshot);
+    processTableTakenAt = os::processStartClock();
 
     MonitorState& s = monitorState;
     s.processCount = 0;

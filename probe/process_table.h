@@ -16,6 +16,11 @@ struct ProcessEntry {
 // stale entries of an earlier cycle.
 extern std::vector<ProcessEntry> processTable;
 
+// When the table was taken, on the clock of process start times
+// (os::processStartClock, read right after the snapshot): every process in
+// the table had started by then.
+extern std::uint64_t processTableTakenAt;
+
 // Refills rows 1..processCount from a process snapshot.
 void enumerateProcesses();
 
