@@ -9,6 +9,7 @@ MonitorState monitorState;
 std::vector<std::int32_t> markedPid;
 std::vector<std::int64_t> prevKernelTime;
 std::vector<std::int64_t> prevUserTime;
+std::mutex entryTextLock;
 
 namespace {
 std::unique_ptr<std::binary_semaphore> stateLock;
@@ -49,5 +50,6 @@ void resetMonitorState() {
     prevKernelTime.clear();
     prevUserTime.clear();
     processTable.clear();
+    processTableTakenAt = 0;
     destroyStateLock();
 }

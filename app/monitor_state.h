@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,13 @@ extern std::vector<std::int64_t> prevUserTime;
 // Resizes the three arrays together to indices 0..count, keeping what they
 // hold; new elements are 0. They never shrink.
 void resizeRowArrays(std::int32_t count);
+
+// The entry texts are written on the input thread, by the field editor and
+// by a window-started session that puts in its defaults, while the sampling
+// loop may be reading durationText to size its long pause. Whoever changes
+// a text holds this lock while doing so, and the loop holds it while it
+// reads; the input thread reads the texts it alone writes without it.
+extern std::mutex entryTextLock;
 
 // stateLock: one holder at a time, never taken twice by the same thread.
 void createStateLock();

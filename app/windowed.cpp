@@ -36,7 +36,13 @@ void sampleEveryRow() {
 // durationText × 1000 + 400 ms, rounded to nearest-even; a text that reads as
 // no number, or as one too large for a pause, gives a bounded figure.
 std::int64_t sessionPauseMs() {
-    const double ms = numericValue(monitorState.durationText) * 1000.0 + 400.0;
+    double seconds = 0.0;
+    {
+        // A session started from the window may be putting in its default.
+        std::lock_guard<std::mutex> texts(entryTextLock);
+        seconds = numericValue(monitorState.durationText);
+    }
+    const double ms = seconds * 1000.0 + 400.0;
     if (!(ms > 0.0)) return 0;
     constexpr double longest = 9.0e15;  // far beyond any session, still exact in int64
     return static_cast<std::int64_t>(std::nearbyint(ms < longest ? ms : longest));
@@ -52,7 +58,11 @@ void blankScreenRow(int s) {
 
 void keyInterruptiblePause(std::int64_t ms) {
     while (ms > 50) {
-        if (keyPressedSinceCheck()) return;
+        // The session takes its own keys between passes, and its read clears
+        // the key indication as well: a Space it took first would leave the
+        // list frozen for the whole duration. So the end of the session ends
+        // the pause as well.
+        if (keyPressedSinceCheck() || monitorState.logState != LOG_RUNNING) return;
         os::pauseMs(50);
         ms -= 50;
     }

@@ -17,10 +17,11 @@ void drawFirstFrame();
 void runSamplingCycle();
 
 // The pauses after a cycle: 800 ms, and while a session runs its duration +
-// 400 ms more, cut short by a key press.
+// 400 ms more, cut short by a key press or by the end of the session.
 void pauseAfterCycle();
 
-// A pause of ms milliseconds in 50 ms steps that a key press ends early.
+// A pause of ms milliseconds in 50 ms steps that a key press, or the end of
+// the log session (logState no longer 1), ends early.
 void keyInterruptiblePause(std::int64_t ms);
 
 // Blanks screen row s (1..30) of the list: its text line and marker box.

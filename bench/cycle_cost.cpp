@@ -126,7 +126,7 @@ void headlessPass(LogWriter& writer) {
     for (std::int32_t i = 1; i <= count; ++i) {
         const auto at = static_cast<std::size_t>(i);
         sampleProcess(processTable[at].pid, i);
-        if (markedPid[at] != 0) writeSampleRecord(writer, i);
+        if (rowIsMarked(i)) writeSampleRecord(writer, i);
     }
     flushLog(writer);
 }

@@ -30,7 +30,8 @@ void scrollUpOneRow();
 void scrollDownOneRow();
 
 // Moves the frameless window with the pointer, by the desktop movements in
-// the event queue, until a button release comes out of the queue.
+// the event queue, until a button release comes out of the queue. Events
+// queued before the press that started the drag are passed over.
 void dragWindow();
 
 // One key of the key queue, then Alt+F4.

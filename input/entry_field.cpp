@@ -1,5 +1,7 @@
 #include "input/entry_field.h"
 
+#include <mutex>
+
 #include "os/os.h"
 #include "screen/surface.h"
 
@@ -28,14 +30,17 @@ void drawFieldText(const EntryField& field) {
 void applyCheck(const EntryField& field) {
     std::string& text = monitorState.*field.text;
     bool changed = false;
-    if (field.check == FieldCheck::EmptyBecomesFive) {
-        if (text.empty()) {
-            text = "5";
+    {
+        std::lock_guard<std::mutex> texts(entryTextLock);
+        if (field.check == FieldCheck::EmptyBecomesFive) {
+            if (text.empty()) {
+                text = "5";
+                changed = true;
+            }
+        } else if (fieldValue(text) < 200) {
+            text = "200";
             changed = true;
         }
-    } else if (fieldValue(text) < 200) {
-        text = "200";
-        changed = true;
     }
     if (changed) drawFieldText(field);
 }
@@ -62,12 +67,15 @@ EditResult editEntryField(const EntryField& field) {
                 drawFrame(field, colourBlack);
                 return EditResult{};
             }
-            if (key == "\b") {
-                if (!text.empty()) text.pop_back();
-            } else if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') {
-                text += key;
+            {
+                std::lock_guard<std::mutex> texts(entryTextLock);
+                if (key == "\b") {
+                    if (!text.empty()) text.pop_back();
+                } else if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') {
+                    text += key;
+                }
+                if (text.size() > MAX_DIGITS) text.resize(MAX_DIGITS);
             }
-            if (text.size() > MAX_DIGITS) text.resize(MAX_DIGITS);
             lockScreen();
             drawFieldText(field);
             unlockScreen();

@@ -25,7 +25,8 @@ void toggleMarkerAt(int y) {
             const auto index = static_cast<std::size_t>(i);
             if (index >= markedPid.size() || index >= processTable.size()) continue;
             // The cross is drawn at once, line by line, without a screen batch.
-            if (markedPid[index] == 0) {
+            // A mark that is not the row's PID shows no cross: the press marks.
+            if (!rowIsMarked(i)) {
                 markedPid[index] = processTable[index].pid;
                 drawLine(20, top - 1, 34, top + 12, colourBlack);
                 drawLine(34, top - 1, 20, top + 12, colourBlack);

@@ -1,6 +1,7 @@
 #include "log/log_session.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 #include "app/monitor_state.h"
@@ -40,7 +41,8 @@ void prepareDirectories(const std::string& path) {
 }
 
 // One sample of the machine and of every row. Given a writer, each marked
-// row is written right after its own row was sampled.
+// row is written right after its own row was sampled; a mark left behind by
+// a process that moved to another row marks nothing.
 void samplePass(LogWriter* writer) {
     sampleCpuLoad();
     const std::int32_t count = monitorState.processCount;
@@ -48,7 +50,7 @@ void samplePass(LogWriter* writer) {
         const auto at = static_cast<std::size_t>(i);
         if (at >= processTable.size()) break;
         sampleProcess(processTable[at].pid, i);
-        if (writer && at < markedPid.size() && markedPid[at] != 0) writeSampleRecord(*writer, i);
+        if (writer && rowIsMarked(i)) writeSampleRecord(*writer, i);
     }
 }
 
@@ -61,12 +63,19 @@ void runLogSession() {
     const std::string startTime = twoDigits(started.hour) + twoDigits(started.minute) + twoDigits(started.second);
 
     const int textY = s.screenHeight - 45;
+    // The sampling loop may be reading durationText meanwhile.
     if (s.durationText.empty()) {
-        s.durationText = "4";
+        {
+            std::lock_guard<std::mutex> texts(entryTextLock);
+            s.durationText = "4";
+        }
         drawText(180, textY, s.durationText, colourBlack);
     }
     if (s.intervalText.empty()) {
-        s.intervalText = "400";
+        {
+            std::lock_guard<std::mutex> texts(entryTextLock);
+            s.intervalText = "400";
+        }
         drawText(388, textY, s.intervalText, colourBlack);
     }
 

@@ -39,6 +39,40 @@ ProcessSample queryProcess(std::int32_t pid);
 // Any handle opened for the attempt is released before returning.
 bool terminateProcess(std::int32_t pid);
 
+// ---- ending the process the user was shown ----------------------------------
+//
+// A PID from a listing may name another process by the time the user has
+// answered a question about it: the listed one ended and the system gave its
+// PID to a new one. A held process is the very process that was opened,
+// whatever happens to its PID afterwards (Windows: a process handle, which
+// also keeps the PID from being given away; Linux: a pidfd).
+
+struct HeldProcess {
+    bool held = false;
+    std::intptr_t handle = 0;  // the system's handle or descriptor while held
+};
+
+// Now, on the clock that process start times are given in (Linux: clock
+// ticks since boot, as /proc gives a process's start time; elsewhere 0).
+// Read right after a listing, every process it lists had started by then.
+std::uint64_t processStartClock();
+
+// Opens process `pid` to end it (Windows: OpenProcess with access 0x1F0FFF,
+// not inheritable; Linux: pidfd_open) and keeps it only when it is the
+// process that was listed: a listing taken now gives it the name `name`
+// and, on Linux, it started no later than `listedAt` (processStartClock()
+// read after that listing). Windows does not compare start times: they are
+// given on the wall clock, which may be set back. Otherwise nothing is held.
+HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t listedAt);
+
+// Ends the held process (Windows: TerminateProcess with exit code 0; Linux:
+// SIGKILL through the pidfd). False when nothing is held, the process has
+// already gone or the system refuses.
+bool endHeldProcess(const HeldProcess& process);
+
+// Closes what holdProcess opened; afterwards nothing is held.
+void releaseProcess(HeldProcess& process);
+
 // Length of the extension that executable names end in (".exe" on
 // Windows: 4); Linux executables carry none (0). The headless selection's
 // name stem drops it.

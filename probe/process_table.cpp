@@ -4,10 +4,12 @@
 #include "os/os.h"
 
 std::vector<ProcessEntry> processTable;
+std::uint64_t processTableTakenAt = 0;
 
 void enumerateProcesses() {
     static std::vector<os::ProcessInfo> snapshot;  // kept to reuse its storage
     os::snapshotProcesses(snapshot);
+    processTableTakenAt = os::processStartClock();
 
     MonitorState& s = monitorState;
     s.processCount = 0;
@@ -22,4 +24,11 @@ void enumerateProcesses() {
         row.pid = entry.pid;
         row.name.assign(entry.name.c_str());  // up to its terminating NUL
     }
+}
+
+bool rowIsMarked(std::int32_t row) {
+    if (row < 1) return false;
+    const auto at = static_cast<std::size_t>(row);
+    if (at >= markedPid.size() || at >= processTable.size()) return false;
+    return markedPid[at] != 0 && markedPid[at] == processTable[at].pid;
 }

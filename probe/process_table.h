@@ -16,5 +16,16 @@ struct ProcessEntry {
 // stale entries of an earlier cycle.
 extern std::vector<ProcessEntry> processTable;
 
+// When the table was taken, on the clock of process start times
+// (os::processStartClock, read right after the snapshot): every process in
+// the table had started by then.
+extern std::uint64_t processTableTakenAt;
+
 // Refills rows 1..processCount from a process snapshot.
 void enumerateProcesses();
+
+// Marks stay with their rows while the table is rebuilt, so a mark may name
+// a process that has since moved to another row. A row counts as marked only
+// while its mark is the PID it shows: that is when the list draws its cross,
+// when a press unmarks it and when a session logs it.
+bool rowIsMarked(std::int32_t row);

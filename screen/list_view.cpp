@@ -261,8 +261,7 @@ void drawProcessRow(std::int32_t i) {
     const bool inTable = i >= 1 && i <= s.processCount && static_cast<std::size_t>(i) < processTable.size();
     if (inTable && s.firstRow <= i && i <= s.lastRow) {
         const ProcessEntry& entry = processTable[static_cast<std::size_t>(i)];
-        const std::int32_t mark = static_cast<std::size_t>(i) < markedPid.size() ? markedPid[static_cast<std::size_t>(i)] : 0;
-        drawRow(p, entry, i, mark != 0 && mark == entry.pid);
+        drawRow(p, entry, i, rowIsMarked(i));
     }
     drawScrollControls(p);
 }

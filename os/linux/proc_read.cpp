@@ -86,13 +86,17 @@ void procPath(char* out, std::size_t size, std::int32_t pid, const char* leaf) {
     std::snprintf(out, size, "/proc/%d/%s", static_cast<int>(pid), leaf);
 }
 
-std::int64_t ticksTo100ns(std::uint64_t ticks) {
+long clockTicksPerSecond() {
     static const long hz = [] {
         const long v = sysconf(_SC_CLK_TCK);
         return v > 0 ? v : 100;
     }();
+    return hz;
+}
+
+std::int64_t ticksTo100ns(std::uint64_t ticks) {
     // 10,000,000 units of 100 ns per second.
-    return static_cast<std::int64_t>(ticks) * (10000000 / hz);
+    return static_cast<std::int64_t>(ticks) * (10000000 / clockTicksPerSecond());
 }
 
 std::uint64_t pageSize() {

@@ -42,6 +42,8 @@ std::uint64_t parseDecimal(const char*& p, const char* end);
 // "/proc/<pid>/stat" or "/proc/<pid>/cmdline" into `out` (64 bytes).
 void procPath(char* out, std::size_t size, std::int32_t pid, const char* leaf);
 
+// The unit of the times in /proc/<pid>/stat: clock ticks per second.
+long clockTicksPerSecond();
 std::int64_t ticksTo100ns(std::uint64_t ticks);
 std::uint64_t pageSize();
 

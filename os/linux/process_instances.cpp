@@ -115,6 +115,18 @@ bool completeName(std::int32_t pid, const std::string& comm, bool kernelThread, 
     return true;
 }
 
+// The name a listing shows for a process: its command name, completed,
+// with line breaks replaced. False while it may still be completed later.
+bool shownName(std::int32_t pid, const std::string& comm, const StatFields& stat, std::string& name) {
+    const bool settled = completeName(pid, comm, (stat.flags & KERNEL_THREAD_FLAG) != 0, name);
+    // A Linux process may give itself any name, line breaks included;
+    // one in a log record would cut it into lines that are no records.
+    for (char& c : name) {
+        if (c == '\r' || c == '\n') c = '?';
+    }
+    return settled;
+}
+
 void noteName(std::int32_t pid, Instance& instance, const StatFields& stat) {
     if (stat.startTicks != instance.startTicks) {
         instance.startTicks = stat.startTicks;  // another process under this pid
@@ -125,14 +137,7 @@ void noteName(std::int32_t pid, Instance& instance, const StatFields& stat) {
         instance.comm.assign(stat.comm);
         instance.nameSettled = false;
     }
-    if (!instance.nameSettled) {
-        instance.nameSettled = completeName(pid, instance.comm, instance.kernelThread, instance.name);
-        // A Linux process may give itself any name, line breaks included;
-        // one in a log record would cut it into lines that are no records.
-        for (char& c : instance.name) {
-            if (c == '\r' || c == '\n') c = '?';
-        }
-    }
+    if (!instance.nameSettled) instance.nameSettled = shownName(pid, instance.comm, stat, instance.name);
 }
 
 // Through the kept descriptor while its process lives; once that has ended,
@@ -236,6 +241,17 @@ os::ProcessSample readProcess(std::int32_t pid) {
     sample.userTime = ticksTo100ns(stat.utimeTicks);
     sample.workingSetBytes = stat.rssPages * pageSize();
     return sample;
+}
+
+bool readIdentity(std::int32_t pid, std::string& name, std::uint64_t& startTicks) {
+    if (pid <= 0) return false;
+    char buffer[STAT_BUFFER_BYTES];
+    StatFields stat;
+    std::lock_guard<std::mutex> guard(table.lock);  // completeName's buffer
+    if (!readFresh(pid, buffer, stat, nullptr)) return false;
+    startTicks = stat.startTicks;
+    shownName(pid, std::string(stat.comm), stat, name);
+    return true;
 }
 
 std::size_t rememberedInstanceCount() {

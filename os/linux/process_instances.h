@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "os/os.h"
@@ -29,6 +30,11 @@ bool listProcesses(std::vector<os::ProcessInfo>& out);
 
 // The times and working set of the process that has `pid` now.
 os::ProcessSample readProcess(std::int32_t pid);
+
+// What a listing would show for the process that has `pid` now, read afresh:
+// its name and its start time in clock ticks since boot. False when there
+// is no such process.
+bool readIdentity(std::int32_t pid, std::string& name, std::uint64_t& startTicks);
 
 // Instances of programs remembered (kernel threads, remembered only to be
 // left out cheaply, are not counted), for tests.

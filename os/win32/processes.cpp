@@ -50,11 +50,57 @@ ProcessSample queryProcess(std::int32_t pid) {
     return sample;
 }
 
+namespace {
+// PROCESS_ALL_ACCESS as the older headers define it; newer ones widened it,
+// which older Windows versions refuse.
+constexpr DWORD ALL_ACCESS_OLD = 0x1F0FFF;
+
+HANDLE handleOf(const HeldProcess& process) { return reinterpret_cast<HANDLE>(process.handle); }
+}  // namespace
+
 bool terminateProcess(std::int32_t pid) {
-    HANDLE process = OpenProcess(0x1F0FFF, FALSE, static_cast<DWORD>(pid));
+    HANDLE process = OpenProcess(ALL_ACCESS_OLD, FALSE, static_cast<DWORD>(pid));
     const BOOL ended = TerminateProcess(process, 0);
     if (process) CloseHandle(process);
     return ended != 0;
+}
+
+// Start times come on the wall clock here, which may be set back; only the
+// name is compared.
+std::uint64_t processStartClock() { return 0; }
+
+HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t /*listedAt*/) {
+    HeldProcess held;
+    HANDLE process = OpenProcess(ALL_ACCESS_OLD, FALSE, static_cast<DWORD>(pid));
+    if (!process) return held;
+    // While a handle is open, Windows gives the PID to no other process: the
+    // process a listing taken now shows under it is the one held.
+    std::vector<ProcessInfo> now;
+    bool listed = false;
+    if (snapshotProcesses(now)) {
+        for (const ProcessInfo& p : now) {
+            if (p.pid != pid) continue;
+            listed = p.name == name;
+            break;
+        }
+    }
+    if (!listed) {
+        CloseHandle(process);
+        return held;
+    }
+    held.held = true;
+    held.handle = reinterpret_cast<std::intptr_t>(process);
+    return held;
+}
+
+bool endHeldProcess(const HeldProcess& process) {
+    if (!process.held) return false;
+    return TerminateProcess(handleOf(process), 0) != 0;
+}
+
+void releaseProcess(HeldProcess& process) {
+    if (process.held) CloseHandle(handleOf(process));
+    process = HeldProcess{};
 }
 
 }  // namespace os

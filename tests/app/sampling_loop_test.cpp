@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <chrono>
 #include <mutex>
 #include <vector>
@@ -202,6 +203,7 @@ TEST_F(SamplingLoop, PausesAfterACycle) {
 
 TEST_F(SamplingLoop, KeyEndsTheLongPause) {
     start(3);
+    monitorState.logState = LOG_RUNNING;  // the long pause is taken only while a session runs
     fakeos::state().pauses.clear();
     int steps = 0;
     fakeos::state().onPause = [&](std::int64_t) {
@@ -214,6 +216,147 @@ TEST_F(SamplingLoop, KeyEndsTheLongPause) {
     surface::pushKey("y");
     keyInterruptiblePause(30);
     EXPECT_EQ(fakeos::state().pauses, (std::vector<std::int64_t>{30}));
+}
+
+// The session takes its own keys between passes, and its read clears the
+// key indication too: a Space it takes before the loop looks leaves nothing
+// for the loop to see. The long pause still ends once the session is over,
+// whichever of the two sees the Space first and at whatever step it comes.
+TEST_F(SamplingLoop, LongPauseEndsWhenTheSessionIsOver) {
+    start(3);
+    for (const int moment : {1, 2, 17, 150}) {
+        for (const bool sessionReadsFirst : {true, false}) {
+            monitorState.logState = LOG_RUNNING;
+            monitorState.durationText = "10";
+            fakeos::state().pauses.clear();
+            int steps = 0;
+            fakeos::state().onPause = [&](std::int64_t ms) {
+                if (ms != 50) return;
+                ++steps;
+                if (steps == moment) {
+                    surface::pushKey(" ");
+                    if (sessionReadsFirst) {
+                        EXPECT_EQ(readKey(), " ");  // the session's read after its pass
+                    }
+                } else if (steps == moment + 1) {
+                    monitorState.logState = LOG_IDLE;  // file closed, session over
+                }
+            };
+            pauseAfterCycle();
+            fakeos::state().onPause = nullptr;
+            // The 800 ms, then the steps up to the one after which the loop
+            // first finds the Space or the session's end.
+            const std::size_t expected = 1u + static_cast<std::size_t>(moment) + (sessionReadsFirst ? 1u : 0u);
+            EXPECT_EQ(fakeos::state().pauses.size(), expected)
+                << "Space at step " << moment << (sessionReadsFirst ? ", taken by the session" : ", seen by the loop");
+            readKey();
+        }
+    }
+}
+
+// The same with a real session on its own thread: the Space comes in just
+// before the session's read, as it does when the user presses it while the
+// session pauses between passes.
+TEST_F(SamplingLoop, LongPauseEndsSoonAfterASessionStoppedBySpace) {
+    start(3);
+    monitorState.shownCount = 3;
+    monitorState.logState = LOG_IDLE;
+    monitorState.durationText = "60";
+    monitorState.intervalText = "20";
+    monitorState.logFileName = ::testing::TempDir() + "space_stop_log.txt";
+    markedPid[2] = processTable[2].pid;
+    std::thread::id sessionThread;
+    std::atomic<int> sessionPauses{0};
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::state().realTime = true;
+        fakeos::state().onPause = [&](std::int64_t) {
+            if (std::this_thread::get_id() != sessionThread) return;
+            if (++sessionPauses == 60) surface::pushKey(" ");  // the loop is in its long pause by then
+        };
+    }
+    std::atomic<bool> loopPaused{false};
+    std::atomic<bool> sessionOver{false};
+    std::thread session([&] {
+        {
+            std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+            sessionThread = std::this_thread::get_id();
+        }
+        runLogSessionBesideLoop();
+        sessionOver = true;
+    });
+    std::thread loop([&] {
+        while (monitorState.logState != LOG_RUNNING) std::this_thread::yield();
+        pauseAfterCycle();
+        loopPaused = true;
+    });
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!sessionOver && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(sessionOver) << "the session did not end on its Space";
+    const auto ended = std::chrono::steady_clock::now();
+    while (!loopPaused && std::chrono::steady_clock::now() < ended + std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const bool endedWithTheSession = loopPaused;
+    if (!endedWithTheSession) surface::pushKey("x");  // free the pause rather than wait out 60 s
+    session.join();
+    loop.join();
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::state().onPause = nullptr;
+    }
+    EXPECT_TRUE(endedWithTheSession) << "the loop slept on after the session was over";
+}
+
+// A session started from the window with an empty duration field writes
+// its default "4" into durationText while the loop, done with its 800 ms,
+// reads that text to size its long pause. The two run side by side here
+// with nothing else ordering them, so the thread sanitizer sees the two
+// accesses; the program's own hand-over has to order them.
+TEST_F(SamplingLoop, LoopReadsTheDurationWhileTheSessionPutsInItsDefault) {
+    start(3);
+    monitorState.shownCount = 3;
+    monitorState.logState = LOG_IDLE;
+    monitorState.durationText.clear();
+    monitorState.intervalText = "20";
+    monitorState.logFileName = ::testing::TempDir() + "default_duration_log.txt";
+    static thread_local bool onLoopThread = false;
+    std::atomic<bool> loopInLongPause{false};
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::state().realTime = true;
+        fakeos::state().onPause = [&](std::int64_t ms) {
+            if (onLoopThread && ms == 50) loopInLongPause = true;
+        };
+        fakeos::state().pauses.clear();
+    }
+    const auto waitUntil = [](const std::function<bool()>& done) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return done();
+    };
+    std::thread loop([] {
+        onLoopThread = true;
+        pauseAfterCycle();
+    });
+    // The loop is in its 800 ms when the session begins.
+    const bool loopPausing = waitUntil([] {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        return !fakeos::state().pauses.empty();
+    });
+    std::thread session(runLogSessionBesideLoop);
+    const bool sized = waitUntil([&] { return loopInLongPause.load(); });
+    surface::pushKey(" ");  // ends the session, and with it the loop's pause
+    session.join();
+    loop.join();
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::state().onPause = nullptr;
+    }
+    EXPECT_TRUE(loopPausing);
+    EXPECT_TRUE(sized) << "the loop never went into its long pause";
+    EXPECT_EQ(monitorState.durationText, "4");
+    EXPECT_EQ(monitorState.logState, LOG_IDLE);
 }
 
 TEST_F(SamplingLoop, UnreadableDurationsGiveBoundedPauses) {

@@ -135,9 +135,9 @@ key_in_window() {
 # drag_by DX DY: drags the title bar by DX,DY in two steps. True once the
 # window has moved by exactly that (within 3 s), false if it did not move at
 # all; a move by anything else fails the test.
-# Presses and releases that waited in the event queue since start-up are
-# replayed first, one pair per turn; a hand that rests a moment on the title
-# bar lets them pass before it moves.
+# Only what follows the press moves the window; the hand rests a moment on
+# the title bar so that a turn of the input thread finds the press before
+# the pointer moves.
 drag_by() {
   local dx=$1 dy=$2 x0 y0 i
   geometry

@@ -52,6 +52,13 @@ Process* find(std::int32_t pid) {
     return nullptr;
 }
 
+int openHolds() {
+    Guard g(lock());
+    int count = 0;
+    for (const Hold& h : raw().holds) count += h.open ? 1 : 0;
+    return count;
+}
+
 void indexProcesses() {
     Guard g(lock());
     State& s = raw();
@@ -107,6 +114,52 @@ bool terminateProcess(std::int32_t pid) {
     s.processes.erase(it);
     s.terminated.push_back(pid);
     return true;
+}
+
+std::uint64_t processStartClock() {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    return fakeos::state().startClock;
+}
+
+// The fake checks what both realisations check, start times included.
+HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t listedAt) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    HeldProcess held;
+    const fakeos::Process* p = fakeos::find(pid);
+    if (!p || !p->openable || p->name != name || p->startedAt > listedAt) return held;
+    s.holds.push_back({pid, p->startedAt, true});
+    held.held = true;
+    held.handle = static_cast<std::intptr_t>(s.holds.size());
+    return held;
+}
+
+bool endHeldProcess(const HeldProcess& process) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    if (!process.held || process.handle < 1 || static_cast<std::size_t>(process.handle) > s.holds.size()) return false;
+    const fakeos::Hold& hold = s.holds[static_cast<std::size_t>(process.handle) - 1];
+    if (!hold.open) return false;
+    // Only the instance held: a process that got its PID later is another one.
+    auto it = std::find_if(s.processes.begin(), s.processes.end(), [&](const fakeos::Process& p) {
+        return p.pid == hold.pid && p.startedAt == hold.startedAt;
+    });
+    if (it == s.processes.end()) return false;
+    if (std::find(s.terminateRefused.begin(), s.terminateRefused.end(), hold.pid) != s.terminateRefused.end()) {
+        return false;
+    }
+    s.processes.erase(it);
+    s.terminated.push_back(hold.pid);
+    return true;
+}
+
+void releaseProcess(HeldProcess& process) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    if (process.held && process.handle >= 1 && static_cast<std::size_t>(process.handle) <= s.holds.size()) {
+        s.holds[static_cast<std::size_t>(process.handle) - 1].open = false;
+    }
+    process = HeldProcess{};
 }
 
 bool systemTimes(SystemTimes& out) {
@@ -221,6 +274,10 @@ int messageBox(const std::string& text, const std::string& caption, unsigned typ
     std::lock_guard<std::recursive_mutex> g(fakeos::lock());
     fakeos::State& s = fakeos::state();
     s.messageBoxes.push_back({text, caption, type});
+    if (s.onMessageBox) {
+        const auto hook = s.onMessageBox;  // it may change the script, itself included
+        hook(s.messageBoxes.back());
+    }
     if (s.messageBoxAnswers.empty()) return 1;
     const int answer = s.messageBoxAnswers.front();
     s.messageBoxAnswers.erase(s.messageBoxAnswers.begin());

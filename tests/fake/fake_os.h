@@ -24,6 +24,14 @@ struct Process {
     std::int64_t kernelTime = 0;
     std::int64_t userTime = 0;
     std::uint64_t workingSetBytes = 0;
+    std::uint64_t startedAt = 0;  // on the process start clock (see State::startClock)
+};
+
+// A process held by os::holdProcess: the instance (PID and start) it holds.
+struct Hold {
+    std::int32_t pid = 0;
+    std::uint64_t startedAt = 0;
+    bool open = true;
 };
 
 struct MessageBoxCall {
@@ -57,10 +65,16 @@ struct State {
     std::function<void(std::int64_t)> onPause;  // runs after each recorded pause
     std::function<void(std::int32_t)> onQueryProcess;  // runs after each queryProcess (work that takes time)
 
+    // What os::processStartClock() reads: the moment, on the clock of
+    // process start times, that a listing taken now is as of.
+    std::uint64_t startClock = 0;
+
     std::vector<std::int32_t> terminated;
     std::vector<std::int32_t> terminateRefused;  // pids that cannot be ended
+    std::vector<Hold> holds;  // every hold ever taken; the handle is its index + 1
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<int> messageBoxAnswers;  // popped front; 1 (OK) when empty
+    std::function<void(const MessageBoxCall&)> onMessageBox;  // runs while the box is "open"
     std::vector<std::string> minimised;
     int consoleKeys = 0;
     bool initCommonControlsCalled = false;
@@ -83,6 +97,9 @@ void reset();
 void advance(double seconds);
 
 Process* find(std::int32_t pid);
+
+// Holds taken and not yet released.
+int openHolds();
 
 // Builds `pidIndex` from `processes`; call it again after changing the list.
 // A lookup the index gets wrong (the list changed since) falls back to the scan.

@@ -50,6 +50,44 @@ TEST_F(Clicks, SecondPressUnmarksWithTheWhiteInnerCross) {
         EXPECT_EQ(surface::pixel(x, y), colourBlack) << x << "," << y;
 }
 
+// A process above a marked one ended: the marked process moved up a row and
+// the row now shows another process, without a cross. A press on it marks
+// what it shows, as the empty box promises; a second press unmarks it.
+TEST_F(Clicks, PressOnARowWhoseMarkMovedAwayMarksWhatTheRowShows) {
+    openWith(12);
+    pressAt(27, rowTop(5) + 4);
+    inputTurn();
+    release();
+    ASSERT_EQ(markedPid[5], 1005);
+    {
+        auto& list = fakeos::state().processes;
+        list.erase(list.begin() + 3);  // p4.exe ends
+    }
+    enumerateProcesses();
+    redrawList();
+    ASSERT_EQ(processTable[5].pid, 1006);
+    const int top = rowTop(5);
+    // Black inside the box, off its outline: the cross.
+    const auto crossShown = [top] {
+        int black = 0;
+        for (int y = top + 1; y <= top + 10; ++y)
+            for (int x = 22; x <= 32; ++x) black += surface::pixel(x, y) == colourBlack;
+        return black >= 8;
+    };
+    EXPECT_FALSE(crossShown());
+
+    pressAt(27, top + 4);
+    inputTurn();
+    release();
+    EXPECT_EQ(markedPid[5], 1006);
+    EXPECT_TRUE(crossShown());
+
+    pressAt(27, top + 4);
+    inputTurn();
+    EXPECT_EQ(markedPid[5], 0);
+    EXPECT_FALSE(crossShown());
+}
+
 TEST_F(Clicks, MarkerFollowsTheScrolledWindowAndTheBandEdges) {
     openWith(45);
     monitorState.firstRow = 11;

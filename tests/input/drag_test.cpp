@@ -39,7 +39,7 @@ TEST_F(WindowDrag, MovesByTheDesktopDeltasUntilTheRelease) {
     });
     inputTurn();
     EXPECT_EQ(windowPosition(), std::make_pair(x0 + 30, y0 + 5));
-    EXPECT_EQ(pauses(), (vector<std::int64_t>{5, 5, 5, 5, 80}));
+    EXPECT_EQ(pauses(), (vector<std::int64_t>{5, 5, 5, 80}));  // the move before the press is not looked at
 }
 
 TEST_F(WindowDrag, WaitsForEventsAndEndsOnlyWithARelease) {
@@ -58,21 +58,19 @@ TEST_F(WindowDrag, WaitsForEventsAndEndsOnlyWithARelease) {
     EXPECT_EQ(windowPosition(), std::make_pair(x0 - 10, y0));
 }
 
-TEST_F(WindowDrag, OldEventsAreReplayedFirst) {
+// Presses, moves and releases that waited in the queue since the last drag
+// were made before this press: they do not move the window.
+TEST_F(WindowDrag, EventsBeforeThePressDoNotCount) {
     openWith(12);
     const auto [x0, y0] = windowPosition();
     // An earlier marker press and release that nobody read from the queue.
     pressAt(27, rowTop(1) + 2);
     inputTurn();
+    pointAt(40, rowTop(1) + 30);  // moved while still held
     release();
     ASSERT_EQ(markedPid[1], 1001);
     pointAt(200, 8);
     press();
-    // The old press sets the flag and the old release ends the first drag at
-    // once, before the pointer moved the window.
-    inputTurn();
-    EXPECT_EQ(windowPosition(), std::make_pair(x0, y0));
-    // Still held on the title bar: the next turn drags for real.
     atPauses({
         [] {},
         [&] { handTo(x0 + 205, y0 + 18); },
@@ -80,6 +78,42 @@ TEST_F(WindowDrag, OldEventsAreReplayedFirst) {
     });
     inputTurn();
     EXPECT_EQ(windowPosition(), std::make_pair(x0 + 5, y0 + 10));
+}
+
+// A thumb drag leaves its press, moves and release in the queue; a later
+// press on the title bar and a small move move the window by that move.
+TEST_F(WindowDrag, AThumbDragBeforeDoesNotMoveTheWindow) {
+    openWith(45);
+    const auto [x0, y0] = windowPosition();
+    pressAt(785, 100);
+    atPauses({
+        [this] { pointAt(785, 140); },
+        [this] { pointAt(786, 190); },
+        [this] { release(); },
+    });
+    inputTurn();
+    ASSERT_GT(monitorState.firstRow, 1);  // the thumb drag scrolled
+    ASSERT_EQ(windowPosition(), std::make_pair(x0, y0));
+
+    pressAt(300, 8);
+    handTo(x0 + 303, y0 + 10);
+    atPauses({[this] { release(); }});
+    inputTurn();
+    EXPECT_EQ(windowPosition(), std::make_pair(x0 + 3, y0 + 2));
+}
+
+// When more events followed the press than the queue keeps, the press
+// itself was dropped: everything left came after it and counts.
+TEST_F(WindowDrag, AllWaitingEventsCountWhenThePressWasPushedOut) {
+    openWith(3);
+    const auto [x0, y0] = windowPosition();
+    pointAt(300, 8);
+    press();
+    for (int i = 1; i <= 130; ++i) handTo(x0 + 300 + i, y0 + 8);
+    atPauses({[this] { release(); }});
+    inputTurn();
+    // The queue keeps the newest 127 moves of one pixel each.
+    EXPECT_EQ(windowPosition(), std::make_pair(x0 + 127, y0));
 }
 
 }  // namespace

@@ -63,6 +63,98 @@ TEST_F(Terminate, RefusalShowsTheErrorBox) {
     EXPECT_EQ(pauses(), (vector<std::int64_t>{500, 80}));
 }
 
+// The shown process ended while the question was open, and its PID went
+// to another process: "Ja" must not end that one. The user sees the boxes
+// of a failed attempt.
+TEST_F(Terminate, APidReusedWhileTheBoxIsOpenIsNotEnded) {
+    openWith(12);
+    fakeos::state().messageBoxAnswers = {6, 1};
+    fakeos::state().onMessageBox = [](const fakeos::MessageBoxCall& box) {
+        if (box.caption != "Prozess beenden") return;
+        fakeos::Process* shown = fakeos::find(1004);
+        ASSERT_NE(shown, nullptr);
+        *shown = fakeos::Process{1004, "unsaved.exe"};  // p4.exe ended, its PID reused
+        shown->startedAt = 7;
+    };
+    surface::pushKey("q");
+    pressAt(300, rowTop(4) + 6, 2);
+    inputTurn();
+    const fakeos::State& os = fakeos::state();
+    EXPECT_TRUE(os.terminated.empty());
+    ASSERT_NE(fakeos::find(1004), nullptr);
+    EXPECT_EQ(fakeos::find(1004)->name, "unsaved.exe");
+    ASSERT_EQ(os.messageBoxes.size(), 2u);
+    EXPECT_EQ(os.messageBoxes[0].text, "Soll  \"p4.exe\"  wirklich beendet werden?");
+    EXPECT_EQ(os.messageBoxes[1].text, "Zugriff vom System verweigert.");
+    EXPECT_EQ(pauses(), (vector<std::int64_t>{500, 80}));
+}
+
+// The table is up to a cycle old: by the click, the shown process had
+// ended and its PID belonged to another one. Same boxes, nothing ended.
+TEST_F(Terminate, APidReusedBeforeTheClickIsNotEnded) {
+    openWith(12);
+    *fakeos::find(1003) = fakeos::Process{1003, "other.exe"};
+    fakeos::state().messageBoxAnswers = {6, 1};
+    surface::pushKey("q");
+    pressAt(300, rowTop(3), 2);
+    inputTurn();
+    const fakeos::State& os = fakeos::state();
+    EXPECT_TRUE(os.terminated.empty());
+    ASSERT_EQ(os.messageBoxes.size(), 2u);
+    EXPECT_EQ(os.messageBoxes[0].text, "Soll  \"p3.exe\"  wirklich beendet werden?");
+    EXPECT_EQ(os.messageBoxes[1].caption, "Beenden des Prozesses nicht m\xF6glich");
+    EXPECT_EQ(pauses(), (vector<std::int64_t>{500, 80}));
+}
+
+// A process of the same name that started after the table was taken is
+// not the one shown, although it has its PID.
+TEST_F(Terminate, ASameNamedProcessStartedAfterTheTableIsNotEnded) {
+    openWith(12);
+    fakeos::state().startClock = 40;
+    enumerateProcesses();  // the table as of clock 40
+    fakeos::Process* shown = fakeos::find(1006);
+    shown->startedAt = 41;  // p6.exe ended; a new p6.exe got its PID
+    fakeos::state().messageBoxAnswers = {6, 1};
+    surface::pushKey("q");
+    pressAt(300, rowTop(6), 2);
+    inputTurn();
+    const fakeos::State& os = fakeos::state();
+    EXPECT_TRUE(os.terminated.empty());
+    ASSERT_EQ(os.messageBoxes.size(), 2u);
+    EXPECT_EQ(os.messageBoxes[1].text, "Zugriff vom System verweigert.");
+
+    // Started by the time the table was taken: that is the one shown.
+    shown->startedAt = 40;
+    fakeos::state().messageBoxAnswers = {6};
+    surface::pushKey("q");
+    inputTurn();
+    EXPECT_EQ(os.terminated, (vector<std::int32_t>{1006}));
+    EXPECT_EQ(os.messageBoxes.size(), 3u);
+}
+
+// The process is held from before the question until its end was tried,
+// and let go on every way out.
+TEST_F(Terminate, TheShownProcessIsHeldWhileTheQuestionIsOpen) {
+    openWith(12);
+    fakeos::state().terminateRefused = {1008};
+    vector<int> heldAtBox;
+    fakeos::state().onMessageBox = [&](const fakeos::MessageBoxCall&) { heldAtBox.push_back(fakeos::openHolds()); };
+    const auto attempt = [&](int row, vector<int> answers) {
+        fakeos::state().messageBoxAnswers = std::move(answers);
+        surface::pushKey("q");
+        pressAt(300, rowTop(row), 2);
+        inputTurn();
+        release(2);
+        EXPECT_EQ(fakeos::openHolds(), 0) << "row " << row;
+    };
+    attempt(7, {7});     // No
+    attempt(7, {6});     // Yes: ended
+    attempt(8, {6, 1});  // Yes, but the system refuses: let go before the error box
+    EXPECT_EQ(heldAtBox, (vector<int>{1, 1, 1, 0}));
+    EXPECT_EQ(fakeos::state().terminated, (vector<std::int32_t>{1007}));
+    EXPECT_EQ(fakeos::state().holds.size(), 3u);
+}
+
 TEST_F(Terminate, OnlyTheOldestKeyCountsAndItIsUsedUpEitherWay) {
     openWith(12);
     fakeos::state().messageBoxAnswers = {7};

@@ -262,6 +262,24 @@ TEST_F(Session, AMarkedProcessThatEndedIsWrittenAsZeros) {
     }
 }
 
+// The process above a marked one ended before the session: the marked
+// process moved up, and its old row now holds another process that nobody
+// marked. Only a row whose mark is its own PID is logged.
+TEST_F(Session, ARowIsLoggedOnlyWhileItsMarkIsItsPid) {
+    mark(2);  // explorer.exe
+    fakeos::state().processes.erase(fakeos::state().processes.begin());  // System ends
+    enumerateProcesses();
+    ASSERT_EQ(processTable[1].pid, 100);
+    ASSERT_EQ(processTable[2].pid, 200);
+    EXPECT_TRUE(records(run()).empty());
+
+    mark(1);  // marking explorer.exe where it sits now
+    const auto recs = records(run());
+    EXPECT_EQ(recs.size(), 3u);
+    EXPECT_EQ(countOf(recs, "explorer.exe"), 3);
+    EXPECT_EQ(countOf(recs, "notepad.exe"), 0);
+}
+
 TEST_F(Session, EveryRowIsSampledInEveryPass) {
     std::vector<std::int32_t> queried;
     fakeos::state().onQueryProcess = [&](std::int32_t pid) { queried.push_back(pid); };

@@ -4,18 +4,22 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <string>
 #include <thread>
 
 #include "os/os.h"
+#include "tests/headless/child_process.h"
 
 #ifdef _WIN32
 #include <windows.h>
 static std::int32_t ownPid() { return static_cast<std::int32_t>(GetCurrentProcessId()); }
 static const char* ownName() { return "test_os_real.exe"; }
+static const char* sleeperName() { return "corvsleeper.exe"; }
 #else
 #include <unistd.h>
 static std::int32_t ownPid() { return static_cast<std::int32_t>(getpid()); }
 static const char* ownName() { return "test_os_real"; }
+static const char* sleeperName() { return "corvsleeper"; }
 #endif
 
 namespace {
@@ -54,6 +58,95 @@ TEST(RealOs, MissingProcessCannotBeOpened) {
     EXPECT_EQ(gone.kernelTime + gone.userTime, 0);
     EXPECT_EQ(gone.workingSetBytes, 0u);
     EXPECT_FALSE(os::terminateProcess(0x7ffffff0));
+}
+
+// A sleeper of our own, its name as a listing shows it and the start clock
+// read right after that listing.
+struct ListedSleeper {
+    Child child;
+    std::string name;
+    std::uint64_t listedAt = 0;
+};
+
+::testing::AssertionResult startListedSleeper(ListedSleeper& out) {
+    out.child = startChild(nativePath(SLEEPER_PATH), {"60"});
+    if (out.child.pid == 0) return ::testing::AssertionFailure() << "the sleeper did not start";
+    std::vector<os::ProcessInfo> list;
+    if (!os::snapshotProcesses(list)) return ::testing::AssertionFailure() << "no listing";
+    out.listedAt = os::processStartClock();
+    for (const os::ProcessInfo& p : list) {
+        if (p.pid == out.child.pid) out.name = p.name;
+    }
+    if (out.name != sleeperName()) return ::testing::AssertionFailure() << "listed as \"" << out.name << "\"";
+    return ::testing::AssertionSuccess();
+}
+
+// Whether the child ended well before it would have on its own (60 s).
+bool endsSoon(Child& child) {
+    const auto start = std::chrono::steady_clock::now();
+    waitChild(child, 30);
+    return std::chrono::steady_clock::now() - start < std::chrono::seconds(20);
+}
+
+TEST(RealOs, AHeldProcessIsEndedThroughItsHold) {
+    ListedSleeper sleeper;
+    ASSERT_TRUE(startListedSleeper(sleeper));
+    os::HeldProcess held = os::holdProcess(sleeper.child.pid, sleeper.name, sleeper.listedAt);
+    ASSERT_TRUE(held.held);
+    EXPECT_TRUE(os::endHeldProcess(held));
+    os::releaseProcess(held);
+    EXPECT_FALSE(held.held);
+    EXPECT_TRUE(endsSoon(sleeper.child));
+    stopChild(sleeper.child);
+}
+
+TEST(RealOs, AProcessIsHeldOnlyUnderItsListedName) {
+    ListedSleeper sleeper;
+    ASSERT_TRUE(startListedSleeper(sleeper));
+    os::HeldProcess held = os::holdProcess(sleeper.child.pid, "other" + sleeper.name, sleeper.listedAt);
+    EXPECT_FALSE(held.held);
+    EXPECT_FALSE(os::endHeldProcess(held));
+    os::releaseProcess(held);  // nothing held: nothing to do
+    held = os::holdProcess(sleeper.child.pid, sleeper.name.substr(1), sleeper.listedAt);
+    EXPECT_FALSE(held.held);
+    EXPECT_FALSE(os::holdProcess(0x7ffffff0, sleeper.name, sleeper.listedAt).held);
+    // Not held, so nothing ended it.
+    EXPECT_TRUE(os::queryProcess(sleeper.child.pid).opened);
+    stopChild(sleeper.child);
+}
+
+TEST(RealOs, AProcessStartedAfterTheListingIsNotHeld) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows compares the name only: its start times are on the wall clock";
+#else
+    const std::uint64_t before = os::processStartClock();
+    // A tick later at least, so that the sleeper starts after `before`.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000 / sysconf(_SC_CLK_TCK) + 20));
+    ListedSleeper sleeper;
+    ASSERT_TRUE(startListedSleeper(sleeper));
+    EXPECT_GT(sleeper.listedAt, before);
+    EXPECT_FALSE(os::holdProcess(sleeper.child.pid, sleeper.name, before).held);
+    os::HeldProcess held = os::holdProcess(sleeper.child.pid, sleeper.name, sleeper.listedAt);
+    EXPECT_TRUE(held.held);
+    os::releaseProcess(held);
+    stopChild(sleeper.child);
+#endif
+}
+
+// Ended and reaped while held: the hold still names that process alone, so
+// ending through it reaches nothing, whoever has its PID by now.
+TEST(RealOs, AHeldProcessThatEndedMeanwhileIsNotEndedAgain) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps the PID of a held process from being reused";
+#else
+    ListedSleeper sleeper;
+    ASSERT_TRUE(startListedSleeper(sleeper));
+    os::HeldProcess held = os::holdProcess(sleeper.child.pid, sleeper.name, sleeper.listedAt);
+    ASSERT_TRUE(held.held);
+    stopChild(sleeper.child);
+    EXPECT_FALSE(os::endHeldProcess(held));
+    os::releaseProcess(held);
+#endif
 }
 
 TEST(RealOs, SystemTimesGrowAndKernelIncludesIdle) {
