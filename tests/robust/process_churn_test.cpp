@@ -154,10 +154,10 @@ void logOnce(const std::string& path, const std::string& name, int& markedRows) 
     releaseStateLock();
     runLogSessionBesideLoop();
     takeStateLock();
+    // Marks of earlier sessions stay on their rows; a row whose process has
+    // moved on is not logged.
     markedRows = 0;
-    for (std::int32_t i = 1; i <= monitorState.processCount; ++i) {
-        markedRows += markedPid[static_cast<std::size_t>(i)] != 0;
-    }
+    for (std::int32_t i = 1; i <= monitorState.processCount; ++i) markedRows += rowIsMarked(i);
     releaseStateLock();
 }
 
