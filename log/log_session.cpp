@@ -84,15 +84,19 @@ void runLogSession() {
         measureCpuClock();
     }
 
+    // A path longer than the system takes is a log that cannot be written:
+    // no platform call is handed it, neither to make its directories nor to
+    // open it.
+    const bool pathFits = s.logFileName.size() <= os::longestPath;
     if (!s.logFileName.empty()) {
-        prepareDirectories(s.logFileName);
+        if (pathFits) prepareDirectories(s.logFileName);
         fileName = s.logFileName;
     }
 
     // A file that cannot be opened is not reported: the session runs its
     // course and writes nothing.
     LogWriter writer;
-    openLog(writer, fileName);
+    if (pathFits) openLog(writer, fileName);
     writeLogHeader(writer);
 
     // Priming pass: sets the previous times that the first pass measures from.

@@ -88,7 +88,14 @@ extern const char pathSeparator;
 // attributes on Windows; a regular file on Linux).
 bool directoryHasPlainFile(const std::string& dir);
 
-// Makes every missing directory of `path` up to its last separator.
+// The longest path, in bytes, that the platform's file and directory calls
+// take (Windows: MAX_PATH less the terminating zero, the size of the buffers
+// the ANSI calls and MakeSureDirectoryPathExists copy into; Linux: PATH_MAX
+// less one). A longer path is a file that cannot be written.
+extern const std::size_t longestPath;
+
+// Makes every missing directory of `path` up to its last separator. A path
+// longer than `longestPath` makes nothing and gives false.
 bool makeDirectoryPath(const std::string& path);
 
 // ---- desktop -------------------------------------------------------------

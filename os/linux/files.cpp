@@ -3,12 +3,14 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "os/os.h"
 
 namespace os {
 
 const char pathSeparator = '/';
+const std::size_t longestPath = PATH_MAX - 1;
 
 bool directoryHasPlainFile(const std::string& dir) {
     DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
@@ -28,6 +30,7 @@ bool directoryHasPlainFile(const std::string& dir) {
 }
 
 bool makeDirectoryPath(const std::string& path) {
+    if (path.size() > longestPath) return false;
     const std::size_t last = path.rfind('/');
     if (last == std::string::npos) return true;
     for (std::size_t at = path.find('/', 1); at != std::string::npos && at <= last;

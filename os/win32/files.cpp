@@ -7,6 +7,7 @@
 namespace os {
 
 const char pathSeparator = '\\';
+const std::size_t longestPath = MAX_PATH - 1;
 
 bool directoryHasPlainFile(const std::string& dir) {
     WIN32_FIND_DATAA found{};
@@ -25,6 +26,9 @@ bool directoryHasPlainFile(const std::string& dir) {
 }
 
 bool makeDirectoryPath(const std::string& path) {
+    // The call copies the path into a buffer of MAX_PATH bytes without
+    // looking at its length: a longer one overwrites the caller's stack.
+    if (path.size() > longestPath) return false;
     return MakeSureDirectoryPathExists(path.c_str()) != FALSE;
 }
 

@@ -195,6 +195,7 @@ void pauseUntil(double deadline) {
 }
 
 const char pathSeparator = '/';
+const std::size_t longestPath = 4095;
 
 bool directoryHasPlainFile(const std::string& dir) {
     std::error_code ec;
@@ -205,6 +206,7 @@ bool directoryHasPlainFile(const std::string& dir) {
 }
 
 bool makeDirectoryPath(const std::string& path) {
+    if (path.size() > longestPath) return false;
     const std::size_t last = path.rfind('/');
     if (last == std::string::npos || last == 0) return true;
     std::error_code ec;
