@@ -1,6 +1,7 @@
 #include "log/log_session.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 
 #include "app/monitor_state.h"
@@ -54,7 +55,7 @@ void samplePass(LogWriter* writer) {
 
 }  // namespace
 
-void runLogSession() {
+LogOutcome runLogSession() {
     MonitorState& s = monitorState;
 
     const os::LocalTime started = os::localTime();
@@ -93,10 +94,14 @@ void runLogSession() {
         fileName = s.logFileName;
     }
 
-    // A file that cannot be opened is not reported: the session runs its
-    // course and writes nothing.
+    // A file that cannot be opened does not stop the session: it runs its
+    // course and writes nothing, and the outcome says so.
     LogWriter writer;
-    if (pathFits) openLog(writer, fileName);
+    if (pathFits) {
+        openLog(writer, fileName);
+    } else {
+        failLog(writer, ENAMETOOLONG);
+    }
     writeLogHeader(writer);
 
     // Priming pass: sets the previous times that the first pass measures from.
@@ -134,4 +139,12 @@ void runLogSession() {
     drawText(688, textY, buttonErase, colourAccent);
     drawText(688, textY, "START!", colourWhite);
     drawBox(0, 0, 799, s.screenHeight - 1, colourWhite);
+
+    LogOutcome outcome;
+    outcome.fileName = fileName;
+    if (writer.failed) {
+        outcome.written = false;
+        outcome.failure = logFailureText(writer);
+    }
+    return outcome;
 }

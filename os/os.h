@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,10 @@ extern const std::size_t longestPath;
 // longer than `longestPath` makes nothing and gives false.
 bool makeDirectoryPath(const std::string& path);
 
+// Cuts an open file back to `length` bytes (the file's position is then
+// undefined: close it next). False when the system refuses.
+bool cutFile(std::FILE* file, std::uint64_t length);
+
 // ---- desktop -------------------------------------------------------------
 
 void initCommonControls();  // no-op off Windows
@@ -114,6 +119,10 @@ void minimiseWindowByTitle(const std::string& title);
 // True once for each key event that waited in the calling process's console
 // input (Linux: the terminal on standard input). Reading consumes the event.
 bool consoleKeyEvent();
+
+// Tells the user of a failure that no window shows: one line on standard
+// error on Linux. The Windows program has no console, and says nothing.
+void tellFailure(const std::string& text);
 
 [[noreturn]] void exitProcess(int status);
 

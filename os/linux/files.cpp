@@ -1,6 +1,7 @@
 // Log file directories on Linux.
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -42,6 +43,10 @@ bool makeDirectoryPath(const std::string& path) {
     struct stat st{};
     const std::string dir = path.substr(0, last);
     return dir.empty() || (stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
+bool cutFile(std::FILE* file, std::uint64_t length) {
+    return ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
 }
 
 }  // namespace os

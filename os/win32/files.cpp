@@ -1,6 +1,7 @@
 // Log file directories on Windows.
 #include <windows.h>
 #include <imagehlp.h>
+#include <io.h>
 
 #include "os/os.h"
 
@@ -30,6 +31,14 @@ bool makeDirectoryPath(const std::string& path) {
     // looking at its length: a longer one overwrites the caller's stack.
     if (path.size() > longestPath) return false;
     return MakeSureDirectoryPathExists(path.c_str()) != FALSE;
+}
+
+bool cutFile(std::FILE* file, std::uint64_t length) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(length);
+    return SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
 }
 
 }  // namespace os

@@ -6,6 +6,12 @@
 #include <filesystem>
 #include <thread>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace fakeos {
 
 namespace {
@@ -212,6 +218,20 @@ bool makeDirectoryPath(const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directories(path.substr(0, last), ec);
     return !ec;
+}
+
+// Log files are real files in the tests: they are really cut.
+bool cutFile(std::FILE* file, std::uint64_t length) {
+#ifdef _WIN32
+    return _chsize_s(_fileno(file), static_cast<long long>(length)) == 0;
+#else
+    return ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
+#endif
+}
+
+void tellFailure(const std::string& text) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::state().failuresTold.push_back(text);
 }
 
 void initCommonControls() {
