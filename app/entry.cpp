@@ -71,8 +71,13 @@ void runEntry(int argc, char** argv) {
         selectMarkedRows();
         s.durationText = s.durationArg;
         s.intervalText = s.intervalArg;
-        runLogSession();
-        os::exitProcess(0);
+        // A log that could not be created or written is no success.
+        const LogOutcome outcome = runLogSession();
+        if (!outcome.written) {
+            os::tellFailure("Corvane: the log file \"" + outcome.fileName + "\" could not be written: " +
+                            outcome.failure);
+        }
+        os::exitProcess(outcome.written ? 0 : 1);
     }
     runWindowedMode();
 }

@@ -62,8 +62,11 @@ std::int32_t usedKilobytes(std::uint64_t totalBytes, std::uint64_t availableByte
 float gigahertzFromTicks(std::int32_t ticks) {
     const std::int32_t q = ticks / 100000;  // truncates toward zero, as the figure must
     // q and 100 are exact floats, so one correctly rounded division gives the
-    // float nearest to q / 100.
-    return static_cast<float>(q) / 100.0f;
+    // float nearest to q / 100. On 32-bit x86 the x87 divides at its full
+    // precision and the result would leave in ST(0) unrounded: the store to
+    // memory rounds it to the float that callers are promised.
+    volatile float ghz = static_cast<float>(q) / 100.0f;
+    return ghz;
 }
 
 bool difference(std::int64_t a, std::int64_t b, std::int64_t& out) {

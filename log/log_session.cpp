@@ -1,6 +1,7 @@
 #include "log/log_session.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <mutex>
 #include <string>
 
@@ -56,7 +57,7 @@ void samplePass(LogWriter* writer) {
 
 }  // namespace
 
-void runLogSession() {
+LogOutcome runLogSession() {
     MonitorState& s = monitorState;
 
     const os::LocalTime started = os::localTime();
@@ -93,15 +94,23 @@ void runLogSession() {
         measureCpuClock();
     }
 
+    // A path longer than the system takes is a log that cannot be written:
+    // no platform call is handed it, neither to make its directories nor to
+    // open it.
+    const bool pathFits = s.logFileName.size() <= os::longestPath;
     if (!s.logFileName.empty()) {
-        prepareDirectories(s.logFileName);
+        if (pathFits) prepareDirectories(s.logFileName);
         fileName = s.logFileName;
     }
 
-    // A file that cannot be opened is not reported: the session runs its
-    // course and writes nothing.
+    // A file that cannot be opened does not stop the session: it runs its
+    // course and writes nothing, and the outcome says so.
     LogWriter writer;
-    openLog(writer, fileName);
+    if (pathFits) {
+        openLog(writer, fileName);
+    } else {
+        failLog(writer, ENAMETOOLONG);
+    }
     writeLogHeader(writer);
 
     // Priming pass: sets the previous times that the first pass measures from.
@@ -139,4 +148,12 @@ void runLogSession() {
     drawText(688, textY, buttonErase, colourAccent);
     drawText(688, textY, "START!", colourWhite);
     drawBox(0, 0, 799, s.screenHeight - 1, colourWhite);
+
+    LogOutcome outcome;
+    outcome.fileName = fileName;
+    if (writer.failed) {
+        outcome.written = false;
+        outcome.failure = logFailureText(writer);
+    }
+    return outcome;
 }

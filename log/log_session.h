@@ -2,4 +2,16 @@
 // writes them to the log file.
 #pragma once
 
-void runLogSession();
+#include <string>
+
+// How a session's log fared. `written` is false when the file could not be
+// created or a write to it failed; `failure` is then the system's reason.
+struct LogOutcome {
+    bool written = true;
+    std::string fileName;
+    std::string failure;
+};
+
+// A log that cannot be written does not end the session early: it runs its
+// whole course either way.
+LogOutcome runLogSession();

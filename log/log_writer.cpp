@@ -1,5 +1,8 @@
 #include "log/log_writer.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/monitor_state.h"
 #include "os/os.h"
 #include "probe/process_table.h"
@@ -14,32 +17,65 @@ std::string zeroPadded(int value, std::size_t digits) {
     return text;
 }
 
+// The error of the call that just failed; some failures set none.
+int lastError() { return errno != 0 ? errno : EIO; }
+
 }  // namespace
 
 void openLog(LogWriter& writer, const std::string& path) {
+    writer = LogWriter{};
+    errno = 0;
     writer.file = std::fopen(path.c_str(), "wb");
-    writer.column = 0;
-    writer.pending.clear();
+    if (!writer.file) {
+        failLog(writer, lastError());
+        return;
+    }
     // Unbuffered: each commit is one write to the system, never split.
-    if (writer.file) std::setvbuf(writer.file, nullptr, _IONBF, 0);
+    std::setvbuf(writer.file, nullptr, _IONBF, 0);
 }
+
+void failLog(LogWriter& writer, int error) {
+    if (!writer.failed) {
+        writer.failed = true;
+        writer.failure = error;
+    }
+    if (writer.file) std::fclose(writer.file);
+    writer.file = nullptr;
+}
+
+std::string logFailureText(const LogWriter& writer) { return std::strerror(writer.failure); }
 
 void commitLog(LogWriter& writer) {
     if (writer.file && !writer.pending.empty()) {
-        std::fwrite(writer.pending.data(), 1, writer.pending.size(), writer.file);
+        errno = 0;
+        const std::size_t done = std::fwrite(writer.pending.data(), 1, writer.pending.size(), writer.file);
+        if (done == writer.pending.size()) {
+            writer.committed += done;
+        } else {
+            const int error = lastError();
+            // A disk that filled up may have taken part of the piece (and
+            // the count need not say so): cut the file back to what it held,
+            // so that it ends after its last whole record.
+            os::cutFile(writer.file, writer.committed);
+            failLog(writer, error);
+        }
     }
     writer.pending.clear();
 }
 
 void flushLog(LogWriter& writer) {
     commitLog(writer);
-    if (writer.file) std::fflush(writer.file);
+    errno = 0;
+    if (writer.file && std::fflush(writer.file) != 0) failLog(writer, lastError());
 }
 
 void closeLog(LogWriter& writer) {
     commitLog(writer);
-    if (writer.file) std::fclose(writer.file);
+    if (!writer.file) return;
+    errno = 0;
+    const int closed = std::fclose(writer.file);
     writer.file = nullptr;
+    if (closed != 0) failLog(writer, lastError());
 }
 
 void writeText(LogWriter& writer, std::string_view text) {

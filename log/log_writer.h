@@ -5,6 +5,11 @@
 // header at once, each record (its line and the empty line after it) with
 // one write. The file is unbuffered, so a log cut short by a crash or a kill
 // holds the header and whole records only.
+//
+// Every call's result is checked. The first failure (the file cannot be
+// created, a write or the close fails) is kept with the system's reason; a
+// write that failed part-way is cut off again, so the file keeps what it held
+// before, and nothing more is written to it.
 #pragma once
 
 #include <cstdint>
@@ -16,14 +21,23 @@ constexpr std::int32_t ZONE_WIDTH = 14;
 constexpr std::int32_t NAME_WIDTH = 35;
 
 struct LogWriter {
-    std::FILE* file = nullptr;  // null when the file could not be opened
-    std::int32_t column = 0;    // bytes since the last CR or LF
-    std::string pending;        // text not yet handed to the file
+    std::FILE* file = nullptr;   // null when the file could not be opened, or after a failure
+    std::int32_t column = 0;     // bytes since the last CR or LF
+    std::string pending;         // text not yet handed to the file
+    std::uint64_t committed = 0; // bytes the file holds: header and whole records
+    bool failed = false;         // the file could not be created or written
+    int failure = 0;             // the system's error number of the first failure
 };
 
 // Creates or truncates `path` for binary writing. A file that cannot be
-// opened leaves writer.file null: everything written is then dropped.
+// opened leaves writer.file null and the writer failed: everything written
+// is then dropped.
 void openLog(LogWriter& writer, const std::string& path);
+// Marks the writer failed for `error` (an errno value), unless it failed
+// before, and drops the file; what it holds is kept.
+void failLog(LogWriter& writer, int error);
+// The system's text for the writer's failure.
+std::string logFailureText(const LogWriter& writer);
 // Writes what is pending and closes the file.
 void closeLog(LogWriter& writer);
 // Hands the pending text to the file in one write.

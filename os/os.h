@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -122,8 +123,19 @@ extern const char pathSeparator;
 // attributes on Windows; a regular file on Linux).
 bool directoryHasPlainFile(const std::string& dir);
 
-// Makes every missing directory of `path` up to its last separator.
+// The longest path, in bytes, that the platform's file and directory calls
+// take (Windows: MAX_PATH less the terminating zero, the size of the buffers
+// the ANSI calls and MakeSureDirectoryPathExists copy into; Linux: PATH_MAX
+// less one). A longer path is a file that cannot be written.
+extern const std::size_t longestPath;
+
+// Makes every missing directory of `path` up to its last separator. A path
+// longer than `longestPath` makes nothing and gives false.
 bool makeDirectoryPath(const std::string& path);
+
+// Cuts an open file back to `length` bytes (the file's position is then
+// undefined: close it next). False when the system refuses.
+bool cutFile(std::FILE* file, std::uint64_t length);
 
 // ---- desktop -------------------------------------------------------------
 
@@ -141,6 +153,10 @@ void minimiseWindowByTitle(const std::string& title);
 // True once for each key event that waited in the calling process's console
 // input (Linux: the terminal on standard input). Reading consumes the event.
 bool consoleKeyEvent();
+
+// Tells the user of a failure that no window shows: one line on standard
+// error on Linux. The Windows program has no console, and says nothing.
+void tellFailure(const std::string& text);
 
 [[noreturn]] void exitProcess(int status);
 

@@ -9,6 +9,12 @@ namespace os {
 
 void initCommonControls() {}
 
+void tellFailure(const std::string& text) {
+    const std::string line = text + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
 [[noreturn]] void exitProcess(int status) {
     // Other threads may still be drawing or sampling: skip static destructors.
     std::fflush(nullptr);

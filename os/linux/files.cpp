@@ -1,14 +1,17 @@
 // Log file directories on Linux.
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "os/os.h"
 
 namespace os {
 
 const char pathSeparator = '/';
+const std::size_t longestPath = PATH_MAX - 1;
 
 bool directoryHasPlainFile(const std::string& dir) {
     DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
@@ -28,6 +31,7 @@ bool directoryHasPlainFile(const std::string& dir) {
 }
 
 bool makeDirectoryPath(const std::string& path) {
+    if (path.size() > longestPath) return false;
     const std::size_t last = path.rfind('/');
     if (last == std::string::npos) return true;
     for (std::size_t at = path.find('/', 1); at != std::string::npos && at <= last;
@@ -39,6 +43,10 @@ bool makeDirectoryPath(const std::string& path) {
     struct stat st{};
     const std::string dir = path.substr(0, last);
     return dir.empty() || (stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
+bool cutFile(std::FILE* file, std::uint64_t length) {
+    return ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
 }
 
 }  // namespace os

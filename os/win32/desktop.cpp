@@ -7,6 +7,8 @@
 
 namespace os {
 
+void tellFailure(const std::string&) {}
+
 [[noreturn]] void exitProcess(int status) {
     // Other threads may still be drawing or sampling: end without running
     // static destructors under them.

@@ -1,10 +1,13 @@
 // Command line, headless selection and the first enumeration, on the fake OS.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/entry.h"
 #include "app/monitor_state.h"
 #include "probe/process_table.h"
 #include "tests/fake/fake_os.h"
+#include "tests/log/log_test_files.h"
 
 namespace {
 
@@ -119,6 +122,38 @@ TEST_F(Entry, EmptyOrFailedSnapshotSelectsNothing) {
     EXPECT_TRUE(select("notepad").empty());
     EXPECT_EQ(monitorState.processCount, 0);
     EXPECT_GE(markedPid.size(), 1u);
+}
+
+// A headless run ends with status 0 when its log was written, 1 (and a
+// line naming the file and why) when it could not be.
+TEST_F(Entry, HeadlessExitStatusSaysWhetherTheLogWasWritten) {
+    processes({{100, "notepad.exe"}});
+    const std::string folder = freshFolder("entry-status");
+    auto headless = [&](const std::string& log) {
+        resetMonitorState();
+        fakeos::state().failuresTold.clear();
+        std::string name = "Corvane";
+        std::vector<char*> argv;
+        std::vector<std::string> args{name, "notepad", "0", "100", log};
+        for (std::string& a : args) argv.push_back(a.data());
+        try {
+            runEntry(static_cast<int>(argv.size()), argv.data());
+        } catch (const fakeos::ExitCalled& e) {
+            return e.status;
+        }
+        return -1;
+    };
+    EXPECT_EQ(headless(inFolder(folder, "fine.txt")), 0);
+    EXPECT_TRUE(fakeos::state().failuresTold.empty());
+
+    writeFile(inFolder(folder, "plain"), "keep");
+    const std::string blocked = inFolder(inFolder(folder, "plain"), "log.txt");
+    EXPECT_EQ(headless(blocked), 1);
+    ASSERT_EQ(fakeos::state().failuresTold.size(), 1u);
+    const std::string told = fakeos::state().failuresTold[0];
+    EXPECT_EQ(told.rfind("Corvane: the log file \"" + blocked + "\" could not be written: ", 0), 0u) << told;
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
 }
 
 TEST_F(Entry, OddArgumentBytesAreHarmless) {

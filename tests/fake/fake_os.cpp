@@ -6,6 +6,12 @@
 #include <filesystem>
 #include <thread>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace fakeos {
 
 namespace {
@@ -248,6 +254,7 @@ void pauseUntil(double deadline) {
 }
 
 const char pathSeparator = '/';
+const std::size_t longestPath = 4095;
 
 bool directoryHasPlainFile(const std::string& dir) {
     std::error_code ec;
@@ -258,11 +265,26 @@ bool directoryHasPlainFile(const std::string& dir) {
 }
 
 bool makeDirectoryPath(const std::string& path) {
+    if (path.size() > longestPath) return false;
     const std::size_t last = path.rfind('/');
     if (last == std::string::npos || last == 0) return true;
     std::error_code ec;
     std::filesystem::create_directories(path.substr(0, last), ec);
     return !ec;
+}
+
+// Log files are real files in the tests: they are really cut.
+bool cutFile(std::FILE* file, std::uint64_t length) {
+#ifdef _WIN32
+    return _chsize_s(_fileno(file), static_cast<long long>(length)) == 0;
+#else
+    return ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
+#endif
+}
+
+void tellFailure(const std::string& text) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::state().failuresTold.push_back(text);
 }
 
 void initCommonControls() {

@@ -80,6 +80,7 @@ struct State {
     bool initCommonControlsCalled = false;
 
     std::function<void(int)> exitHook;
+    std::vector<std::string> failuresTold;  // os::tellFailure texts
 
     // Set by indexProcesses(): where each PID first sits in `processes`, so
     // that scripts of thousands of processes (benchmarks) are not timed

@@ -1,6 +1,7 @@
 // The built program in headless mode, end to end: it is started with a
 // command line like a user would give, logs a process this test started,
-// and must leave a log file of the documented format and end with status 0.
+// and must leave a log file of the documented format and end with status 0;
+// a log that cannot be written ends it with status 1.
 //
 // Usage: test_headless <Corvane> <corvsleeper> [gtest flags]
 #include <gtest/gtest.h>
@@ -51,8 +52,9 @@ protected:
     }
 
     // Runs Corvane with the arguments and returns its exit status.
-    int corvaneWith(const std::vector<std::string>& args, const std::string& workingDirectory = "") {
-        Child run = startChild(corvane, args, workingDirectory);
+    int corvaneWith(const std::vector<std::string>& args, const std::string& workingDirectory = "",
+                    const std::string& errorFile = "") {
+        Child run = startChild(corvane, args, workingDirectory, errorFile);
         if (run.pid == 0) return -2;
         return waitChild(run, 120);
     }
@@ -147,14 +149,19 @@ TEST_F(Headless, OnlyTheFirstArgumentTakesTheDefaults) {
     EXPECT_LE(hhmmss, header);
 }
 
-TEST_F(Headless, AnUnwritablePathStillEndsWithStatusZero) {
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(Headless, AnUnwritablePathEndsWithStatusOneAndSaysWhy) {
     const std::string blocker = path("plain");
     { std::ofstream(blocker, std::ios::binary) << "keep"; }
     const std::string log = blocker + separator + "sub" + separator + "log.txt";
-    ASSERT_EQ(corvaneWith({"corvsleeper", "0", "100", log}), 0);
-    std::ifstream in(blocker, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "keep");
+    // Standard error goes to a file outside the folder looked at below.
+    const std::string errors = folder + "-stderr.txt";
+    ASSERT_EQ(corvaneWith({"corvsleeper", "0", "100", log}, "", errors), 1);
+    EXPECT_EQ(fileText(blocker), "keep");
     EXPECT_FALSE(readLogFile(log, "0", "100").exists);
     int entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -162,6 +169,48 @@ TEST_F(Headless, AnUnwritablePathStillEndsWithStatusZero) {
         ++entries;
     }
     EXPECT_EQ(entries, 1) << "nothing but the blocking file";
+#ifndef _WIN32
+    // The file, and the system's reason (a plain file stands where a folder
+    // should be).
+    EXPECT_EQ(fileText(errors), "Corvane: the log file \"" + log + "\" could not be written: Not a directory\n");
+#endif
+    std::remove(errors.c_str());
+}
+
+// A disk that fills up amid the session: here a file size limit of 1024
+// bytes, which the header and some ten records reach. The session still runs
+// its course; the file keeps the header and the whole records before the
+// failed write, and the run ends with status 1.
+TEST_F(Headless, AWriteThatFailsLeavesWholeRecordsAndStatusOne) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file size limit, which only Linux sets per process";
+#else
+    const std::string log = path("limited.txt");
+    const std::string errors = folder + "-stderr.txt";
+    const auto started = std::chrono::steady_clock::now();
+    // bash counts the limit in blocks of 1024 bytes; an ignored SIGXFSZ
+    // stays ignored across exec, so the write fails with EFBIG instead.
+    Child run = startChild("/bin/bash",
+                           {"-c", "trap '' XFSZ; ulimit -f 1 && exec \"$0\" \"$@\"", corvane, pidText(child.pid),
+                            "2", "100", log},
+                           "", errors);
+    ASSERT_NE(run.pid, 0);
+    EXPECT_EQ(waitChild(run, 120), 1);
+    // nearest(2000 / 100 + 1) = 21 passes and the priming pause: about 2.2 s.
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2000)) << "ran its course";
+
+    const std::string bytes = fileText(log);
+    const LogFile file = readLogFile(log, "2", "100");
+    ASSERT_TRUE(file.exists);
+    EXPECT_TRUE(file.problems.empty()) << join(file.problems);
+    EXPECT_LE(bytes.size(), 1024u);
+    EXPECT_GE(countRecords(file, sleeperName), 1);
+    EXPECT_LT(countRecords(file, sleeperName), 20);
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 4), "\r\n\r\n") << "ends after a whole record";
+    EXPECT_EQ(fileText(errors), "Corvane: the log file \"" + log + "\" could not be written: File too large\n");
+    std::remove(errors.c_str());
+#endif
 }
 
 TEST_F(Headless, AMissingDirectoryIsMade) {

@@ -351,6 +351,16 @@ static void checkClock(void) {
     check(hundredths - whole < 1e-3 && whole - hundredths < 1e-3, "cvclock %.6f is a multiple of 0.01",
           (double)ghz);
     check(took >= 0.009, "cvclock took %.4f s (at least 10 ms)", took);
+#if defined(__i386__)
+    /* The float comes back in the x87's ST(0): read as a double it must
+       still be a float (unless the figure is one a float holds exactly,
+       such as 2.5, this tells a rounded result from an unrounded one). */
+    {
+        double(CVP_CALL* volatile wide)(void) = (double(CVP_CALL*)(void))(void (*)(void))p_cvclock;
+        const double seen = wide();
+        check(seen == (double)(float)seen, "cvclock %.17g read as a double is a float", seen);
+    }
+#endif
 }
 
 static double timedSleep(int32_t ms, int32_t kind, int32_t* result) {

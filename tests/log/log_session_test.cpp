@@ -1,7 +1,9 @@
 // Whole log sessions on the scripted OS and the in-memory window.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "app/monitor_state.h"
@@ -341,12 +343,35 @@ TEST_F(Session, AnUnopenableFileStillRunsTheWholeSession) {
     monitorState.logFileName = inFolder(inFolder(folder, "plain"), "run.txt");
     mark(2);
     openScreen();
-    runLogSession();
+    const LogOutcome outcome = runLogSession();
     EXPECT_EQ(pauses().size(), 5u);
     EXPECT_EQ(monitorState.logState.load(), LOG_IDLE);
     EXPECT_EQ(readFile(inFolder(folder, "plain")), "keep");
     EXPECT_FALSE(fileExists(monitorState.logFileName));
     EXPECT_EQ(surface::pixel(0, 0), colourWhite);
+    // The outcome names the file and the system's reason.
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(outcome.fileName, monitorState.logFileName);
+    EXPECT_FALSE(outcome.failure.empty());
+}
+
+TEST_F(Session, AWrittenLogIsASuccessAndAPathTooLongIsNot) {
+    mark(2);
+    LogOutcome outcome = runLogSession();
+    EXPECT_TRUE(outcome.written);
+    EXPECT_EQ(outcome.fileName, monitorState.logFileName);
+    EXPECT_TRUE(outcome.failure.empty());
+
+    // A path one byte longer than the system takes: nothing is made or
+    // opened, the whole session still runs, and the outcome says why.
+    const std::string base = inFolder(inFolder(folder, "never"), "");
+    monitorState.logFileName = base + std::string(os::longestPath + 1 - base.size(), 'x');
+    pauses().clear();
+    outcome = runLogSession();
+    EXPECT_EQ(pauses().size(), 5u);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(outcome.failure, std::strerror(ENAMETOOLONG));
+    EXPECT_FALSE(fileExists(inFolder(folder, "never")));
 }
 
 TEST_F(Session, MissingDirectoriesAreMade) {

@@ -1,6 +1,14 @@
 // The log file's bytes: zones, alignment, header and records.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
 #include "app/monitor_state.h"
 #include "log/log_writer.h"
 #include "probe/process_table.h"
@@ -207,6 +215,8 @@ TEST_F(LogWriting, AFileThatCannotBeOpenedSwallowsEverything) {
     LogWriter lost;
     openLog(lost, inFolder(inFolder(folder, "plain"), "log.txt"));  // under a plain file
     EXPECT_EQ(lost.file, nullptr);
+    EXPECT_TRUE(lost.failed);
+    EXPECT_FALSE(logFailureText(lost).empty());
     monitorState.durationText = "4";
     writeLogHeader(lost);
     row(1, "x", 1, 1);
@@ -215,6 +225,44 @@ TEST_F(LogWriting, AFileThatCannotBeOpenedSwallowsEverything) {
     flushLog(lost);
     closeLog(lost);
     EXPECT_EQ(readFile(inFolder(folder, "plain")), "x");
+}
+
+TEST_F(LogWriting, AWriteThatFailsPartWayLeavesTheRecordsBefore) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file size limit, which only Linux sets per process";
+#else
+    monitorState.durationText = "4";
+    monitorState.intervalText = "400";
+    writeLogHeader(writer);
+    row(1, "explorer.exe", 3, 812);
+    writeSampleRecord(writer, 1);
+    const std::string before = readFile(path);
+    ASSERT_EQ(writer.committed, before.size());
+
+    // The file may grow by 40 more bytes: the next record (85 bytes) gets
+    // only part of the way, as on a disk that fills up amid a write.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    if (old.rlim_cur != RLIM_INFINITY && old.rlim_cur < before.size() + 40) GTEST_SKIP() << "file size limit too low";
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = before.size() + 40;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    writeSampleRecord(writer, 1);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_TRUE(writer.failed);
+    EXPECT_EQ(writer.failure, EFBIG);
+    EXPECT_EQ(logFailureText(writer), std::strerror(EFBIG));
+    EXPECT_EQ(readFile(path), before) << "the cut record is taken off again";
+    // Nothing is written after a failure, even where it would fit now.
+    writeSampleRecord(writer, 1);
+    flushLog(writer);
+    closeLog(writer);
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_TRUE(writer.failed);
+#endif
 }
 
 }  // namespace
