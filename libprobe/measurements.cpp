@@ -3,6 +3,7 @@
 #include "libprobe/corvprobe.h"
 #include "libprobe/probe_figures.h"
 #include "libprobe/probe_state.h"
+#include "os/cycle_window.h"
 
 using namespace cvp;
 
@@ -68,12 +69,9 @@ CVP_API int32_t CVP_CALL cvusedram(void) {
 }
 
 CVP_API float CVP_CALL cvclock(void) {
-    const std::uint32_t first = os::cycleCounterLow();
-    const double until = os::secondsClock() + 0.01;
-    while (os::secondsClock() <= until) {
-    }
+    const os::CycleWindow window = os::countCyclesOverTenMilliseconds();
     // The low 32 bits wrap; their difference as a signed value does not care.
-    const std::int32_t ticks = static_cast<std::int32_t>(os::cycleCounterLow() - first);
+    const std::int32_t ticks = static_cast<std::int32_t>(window.after - window.before);
     return gigahertzFromTicks(ticks);
 }
 

@@ -1,6 +1,7 @@
 #include "probe/system_load.h"
 
 #include "app/monitor_state.h"
+#include "os/cycle_window.h"
 #include "os/os.h"
 #include "probe/rounding.h"
 #include "probe/time_arithmetic.h"
@@ -15,13 +16,8 @@ float cpuClockFromCycles(std::uint32_t before, std::uint32_t after) {
 }
 
 void measureCpuClock() {
-    const std::uint32_t before = os::cycleCounterLow();
-    const double deadline = os::secondsClock() + 0.01;
-    // A busy wait: a sleep would let the processor clock down or run others.
-    while (!(os::secondsClock() > deadline)) {
-    }
-    const std::uint32_t after = os::cycleCounterLow();
-    monitorState.cpuClockGHz = cpuClockFromCycles(before, after);
+    const os::CycleWindow window = os::countCyclesOverTenMilliseconds();
+    monitorState.cpuClockGHz = cpuClockFromCycles(window.before, window.after);
 }
 
 CpuLoad cpuLoadFromDeltas(std::int64_t dIdle, std::int64_t dKernel, std::int64_t dUser) {

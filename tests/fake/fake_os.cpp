@@ -193,6 +193,8 @@ double secondsClock() {
     std::lock_guard<std::recursive_mutex> g(fakeos::lock());
     fakeos::State& s = fakeos::state();
     if (s.realTime) return fakeos::realNow();
+    ++s.clockReads;
+    if (s.onClockRead) s.onClockRead(s.clockReads);  // e.g. the thread was preempted here
     // Reading the clock in a busy wait must move it, or the wait never ends.
     const double now = s.clock;
     fakeos::advance(s.clockReadSeconds);

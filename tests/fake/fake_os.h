@@ -58,6 +58,8 @@ struct State {
     std::uint32_t cyclesPerSecond = 0;  // added to the counter as the clock moves
     double clock = 1000.0;              // seconds
     double clockReadSeconds = 0.0001;   // how far each secondsClock read moves the clock
+    std::function<void(int)> onClockRead;  // runs before the n-th secondsClock read (from 1)
+    int clockReads = 0;
     os::LocalTime startTime{2026, 12, 9, 5, 25, 17, 0};  // local time at clock 1000.0
 
     bool realTime = false;  // pauses really sleep and the clock follows
