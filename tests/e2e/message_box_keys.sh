@@ -13,7 +13,8 @@ set -u
 probe=$1 winerun=$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/xvfb_lib.sh"
-need_tools Xvfb wine
+need_tools Xvfb
+why=$(bash "$winerun" --check "$probe") || { echo "SKIP: $why"; exit 77; }
 
 wine_prefix() {
   local root
@@ -22,13 +23,13 @@ wine_prefix() {
   echo "$root/wineprefix"
 }
 cleanup() {
-  WINEPREFIX=$(wine_prefix) wineserver -k 2>/dev/null
+  WINEPREFIX=$(wine_prefix) timeout 30 wineserver -k 2>/dev/null
   stop_all
 }
 trap cleanup EXIT
 
 start_xvfb
 # A wineserver left by earlier tests keeps the display it started with.
-WINEPREFIX=$(wine_prefix) wineserver -k 2>/dev/null
-WINEPREFIX=$(wine_prefix) wineserver -w 2>/dev/null
+WINEPREFIX=$(wine_prefix) timeout 30 wineserver -k 2>/dev/null
+WINEPREFIX=$(wine_prefix) timeout 60 wineserver -w 2>/dev/null
 timeout 120 bash "$winerun" "$probe"
