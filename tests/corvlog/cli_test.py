@@ -166,7 +166,9 @@ for name, data, message in bad_cases:
         status, out, err = run(command + [name])
         check("%s %s status" % (name, command[0]), status == 2, (status, err))
         check("%s %s message" % (name, command[0]), messages(err)[0] == message, err)
-        check("%s %s one line" % (name, command[0]), len(messages(err)) <= 2 and len(err.splitlines()) <= 2, err)
+        # (The Windows test runner adds a line of its own on a failed run.)
+        own = [l for l in err.splitlines() if not l.startswith("wine-run.sh:")]
+        check("%s %s one line" % (name, command[0]), len(messages(err)) <= 2 and len(own) <= 2, err)
 check("no half output", not os.path.exists("x.svg"))
 # More series than a chart can show: refused, while summary takes them.
 many = write("many.txt", header() + b"".join(record("05:25:18:%03d" % (i % 1000), "p%d" % i, 1, 1) for i in range(201)))
