@@ -88,29 +88,34 @@ if [ "$fresh" = 1 ]; then
 fi
 # A Wine client that loses its connection to the wineserver ("wine client
 # error") fails for Wine's sake, not the program's: that run is retried once.
-errors=$(mktemp)
-winepid="" tailpid=""
-trap 'rm -f "$errors"' EXIT
+errors=$(mktemp) output=$(mktemp)
+winepid="" tailpids=""
+trap 'rm -f "$errors" "$output"' EXIT
 # Ended from outside (a test's clean-up, a time-out): the program goes too.
-trap 'kill $winepid $tailpid 2>/dev/null; exit 143' TERM INT
+trap 'kill $winepid $tailpids 2>/dev/null; exit 143' TERM INT
 for attempt in 1 2; do
   # The prefix's wineserver is started apart, on no terminal or pipe, so that
   # it holds none of this run's descriptors.
   wineserver </dev/null >/dev/null 2>&1
-  # Wine's errors go to a file, not a pipe: helper processes that Wine starts
-  # from this program and that outlive it inherit the descriptor, and a pipe
-  # would stay open (and its reader waiting) until they end. tail passes the
-  # file on as it grows (tests read Wine's trace while the program runs) and
-  # stops after a last read once the program has ended.
+  # The program's output and Wine's errors go to files, not to the pipes this
+  # script was given: helper processes that Wine starts from this program
+  # (services, a console host for a child) outlive it and inherit both, and a
+  # pipe would stay open, its reader (CTest) waiting, until they end. tail
+  # passes each file on as it grows (tests read Wine's trace while the
+  # program runs) and stops after a last read once the program has ended.
   : >"$errors"
-  "$wine" "$exe" "$@" <&0 2>"$errors" &
+  : >"$output"
+  "$wine" "$exe" "$@" <&0 >"$output" 2>"$errors" &
   winepid=$!
+  tail -n +1 -s 0.1 -f --pid="$winepid" "$output" &
+  tailpids=$!
   tail -n +1 -s 0.1 -f --pid="$winepid" "$errors" >&2 &
-  tailpid=$!
+  tailpids="$tailpids $!"
   wait "$winepid"
   status=$?
-  wait "$tailpid"
-  winepid="" tailpid=""
+  # shellcheck disable=SC2086
+  wait $tailpids
+  winepid="" tailpids=""
   if [ "$status" -eq 0 ] || [ "$attempt" -eq 2 ] || ! grep -q '^wine client error' "$errors"; then break; fi
   echo "wine-run.sh: the Wine client lost its server; running $exe again" >&2
   sleep 1
