@@ -28,4 +28,10 @@ bool startOutput(Output& out, const Options& options) {
     return true;
 }
 
+std::size_t& seriesSlot(std::vector<std::size_t>& byPlace, std::int32_t place) {
+    const auto at = static_cast<std::size_t>(place);
+    if (at >= byPlace.size()) byPlace.resize(at + 1, SIZE_MAX);
+    return byPlace[at];
+}
+
 }  // namespace corvlog

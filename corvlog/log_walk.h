@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "corvlog/commands.h"
 #include "corvlog/log_reader.h"
@@ -21,6 +22,11 @@ void finishLog(const LogReader& reader, std::int64_t records);
 
 // When no log held a record: the message for the last one, status 2.
 int nothingToRead(const LogReader& last, Output* out);
+
+// The slot of a record's place within a pass of the file being read: SIZE_MAX
+// until the command gives that place's series its index in its own list.
+// Two processes of one name are two places, so two series.
+std::size_t& seriesSlot(std::vector<std::size_t>& byPlace, std::int32_t place);
 
 // Opens the output; on failure reports it and returns false.
 bool startOutput(Output& out, const Options& options);

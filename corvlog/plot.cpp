@@ -24,9 +24,8 @@ int runPlot(const Options& options) {
         std::int64_t records = 0;
         while ((result = nextRecord(reader, rec)) == ReadResult::record) {
             ++records;
-            const auto place = static_cast<std::size_t>(rec.place);
-            if (place >= byPlace.size()) byPlace.resize(place + 1, SIZE_MAX);
-            if (byPlace[place] == SIZE_MAX) {
+            std::size_t& slot = seriesSlot(byPlace, rec.place);
+            if (slot == SIZE_MAX) {
                 // Each series keeps its slots (40 KB); more lines than this
                 // make no chart a person can read.
                 if (series.size() == MAX_PLOT_SERIES) {
@@ -35,14 +34,14 @@ int runPlot(const Options& options) {
                            std::to_string(MAX_PLOT_SERIES) + " series to draw; summary and csv take any number");
                     return EXIT_INPUT;
                 }
-                byPlace[place] = series.size();
+                slot = series.size();
                 ChartSeries s;
                 s.file = f;
                 s.name = rec.name;
                 s.series = rec.series;
                 series.push_back(std::move(s));
             }
-            addChartSample(series[byPlace[place]], rec.timeMs - reader.header.startMs, rec.cpuPercent, rec.ramKB);
+            addChartSample(series[slot], rec.timeMs - reader.header.startMs, rec.cpuPercent, rec.ramKB);
         }
         closeLogFile(reader);
         if (result == ReadResult::failed) return inputFailed(reader, nullptr);

@@ -95,19 +95,16 @@ int runSummary(const Options& options) {
         std::int64_t records = 0;
         while ((result = nextRecord(reader, rec)) == ReadResult::record) {
             ++records;
-            const auto place = static_cast<std::size_t>(rec.place);
-            if (place >= byPlace.size()) {
-                byPlace.resize(place + 1, SIZE_MAX);
-            }
-            if (byPlace[place] == SIZE_MAX) {
-                byPlace[place] = series.size();
+            std::size_t& slot = seriesSlot(byPlace, rec.place);
+            if (slot == SIZE_MAX) {
+                slot = series.size();
                 SeriesStats s;
                 s.file = f;
                 s.name = rec.name;
                 s.series = rec.series;
                 series.push_back(std::move(s));
             }
-            SeriesStats& s = series[byPlace[place]];
+            SeriesStats& s = series[slot];
             addSample(s, rec.timeMs, rec.cpuPercent, rec.ramKB);
             if (s.tooManyShares) {
                 reader.error = reader.path + ":" + std::to_string(rec.line) + ": more than " +
