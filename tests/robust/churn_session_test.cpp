@@ -51,16 +51,20 @@ TEST(ChurnSession, LogsEndingProcessesWhileOthersComeAndGo) {
     Child run = startChild(robust::corvane, {selection, duration, interval, log});
     ASSERT_NE(run.pid, 0);
 
-    int started = 0, failedPolls = 0;
+    // Under Wine a process start now and then fails for reasons of its own
+    // (one in a few hundred seen); what is tested here is the session beside
+    // the churn, so a failed start is tried again, and counted.
+    int started = 0, failedPolls = 0, retries = 0;
     for (int i = 0; i < flashes; ++i) {
         Child flash = startChild(robust::flash, {});
+        for (int again = 0; flash.pid == 0 && again < 3; ++again, ++retries) flash = startChild(robust::flash, {});
         if (flash.pid != 0) ++started;
         waitChild(flash, robust::watchdogSeconds);
         if (i % 10 == 0 && !libraryHoldsUp()) ++failedPolls;
     }
     EXPECT_EQ(waitChild(run, robust::watchdogSeconds), 0);
     for (Child& s : sleepers) waitChild(s, robust::watchdogSeconds);
-    std::printf("%d short processes started beside the session\n", started);
+    std::printf("%d short processes started beside the session (%d starts tried again)\n", started, retries);
     EXPECT_EQ(started, flashes);
     EXPECT_EQ(failedPolls, 0);
 
