@@ -1,12 +1,12 @@
 # Thin front over the CMake presets. `make test` and `make run` install what
 # a fresh Debian 12 machine lacks first (tools/setup.sh is idempotent).
 .PHONY: help setup build build-linux build-windows build-windows64 test test-linux test-windows \
-        test-windows64 test-asan test-tsan test-fuzz run clean
+        test-windows64 test-asan test-tsan test-fuzz test-bench run clean
 
 help:
 	@echo "make run              install what is missing, build, start the monitor"
-	@echo "make test             every suite (linux windows windows64 asan tsan fuzz), one table at the end"
-	@echo "make test-SUITE       one suite: test-linux, test-windows, test-windows64, test-asan, test-tsan, test-fuzz"
+	@echo "make test             every suite (linux windows windows64 asan tsan fuzz bench), one table at the end"
+	@echo "make test-SUITE       one suite: test-linux, test-windows, test-windows64, test-asan, test-tsan, test-fuzz, test-bench"
 	@echo "make build            build the linux, windows and windows64 presets"
 	@echo "make build-SUITE      build-linux, build-windows, build-windows64"
 	@echo "make setup            install the Debian packages the project needs"
@@ -37,7 +37,7 @@ build: build-linux build-windows build-windows64
 test: setup
 	@bash tools/test_all.sh
 
-test-linux test-windows test-windows64 test-asan test-tsan test-fuzz: setup
+test-linux test-windows test-windows64 test-asan test-tsan test-fuzz test-bench: setup
 	@bash tools/test_all.sh $(@:test-%=%)
 
 run: build-linux

@@ -3,7 +3,9 @@
 # on stderr). These are figures, not tests.
 #
 #   bash bench/run.sh                  full run, about 25 minutes
-#   bash bench/run.sh --quick          a short smoke run of every section
+#   bash bench/run.sh --quick          a short run of every section
+#   bash bench/run.sh --smoke          seconds per section: that each one
+#                                      still runs (make test); figures moot
 #   bash bench/run.sh --only pacing    only the named sections (comma list)
 #   bash bench/run.sh --skip long      all but the named sections
 #   bash bench/run.sh --long-minutes 30
@@ -24,6 +26,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 python=/usr/bin/python3   # the system interpreter, which has psutil
 
 quick=0
+smoke=0
 only=""
 skip=""
 long_minutes=""
@@ -35,6 +38,7 @@ usage() { sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
+    --smoke) quick=1; smoke=1 ;;
     --only) only="${2:?--only needs a section list}"; shift ;;
     --only=*) only="${1#*=}" ;;
     --skip) skip="${2:?--skip needs a section list}"; shift ;;
@@ -59,7 +63,13 @@ wanted() {
 }
 
 # Lengths of the sections: full run / --quick.
-if [ "$quick" = 1 ]; then
+extra_processes=2000
+scale_counts=()
+if [ "$smoke" = 1 ]; then
+  cycles=2; warm=0.5; pacing_seconds=3; foot_runs=1; hold=1; long_warmup=2
+  extra_processes=20; scale_counts=(100 200)
+  : "${long_minutes:=0.1}"
+elif [ "$quick" = 1 ]; then
   cycles=4; warm=1.5; pacing_seconds=20; foot_runs=1; hold=2; long_warmup=10
   : "${long_minutes:=1}"
 else
@@ -124,7 +134,10 @@ nice -n 5 cmake --build "$build_dir" --target "${targets[@]}" >"$scratch/build.l
   exit 1
 }
 scale_built=0
-if wanted scale && cmake --build "$build_dir" --target help 2>/dev/null | grep -q '^bench_scale:'; then
+# The target list is read whole first: grep -q leaving the pipe early would
+# end cmake with SIGPIPE, and pipefail would take that for "not built".
+if wanted scale && cmake --build "$build_dir" --target help 2>/dev/null >"$scratch/targets.txt" &&
+   grep -q '^bench_scale:' "$scratch/targets.txt"; then
   if nice -n 5 cmake --build "$build_dir" --target bench_scale >"$scratch/build.log" 2>&1; then
     scale_built=1
   else
@@ -140,7 +153,7 @@ echo "# Corvane benchmarks"
 echo
 echo "$(date -u '+%Y-%m-%d %H:%M UTC'); $(nproc) cores ($(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)),"\
      "$(awk '/MemTotal/ {printf "%.0f", $2 / 1024}' /proc/meminfo) MB, Linux $(uname -r), $(count_processes) processes,"\
-     "load average $(cut -d' ' -f1-3 /proc/loadavg)$([ "$quick" = 1 ] && echo '; --quick run')"
+     "load average $(cut -d' ' -f1-3 /proc/loadavg)$([ "$smoke" = 1 ] && echo "; --smoke run" || { [ "$quick" = 1 ] && echo "; --quick run"; })"
 echo
 
 # --- Xvfb for the window sections ----------------------------------------------
@@ -170,11 +183,11 @@ if wanted cycle; then
   echo "## Cycle cost"
   echo
   say "cycle cost: $cycles cycles a peer"
-  measure cycle --cycles "$cycles" --warm "$warm" --xvfb-pid "$xvfb_pid"
+  measure cycle --cycles "$cycles" --warm "$warm" --xvfb-pid "$xvfb_pid" --extra "0,$extra_processes"
   echo
-  echo "In-process figures (bench_cycle_cost 0 2000: the window's sampling cycle drawn into memory, no display):"
+  echo "In-process figures (bench_cycle_cost 0 $extra_processes: the window's sampling cycle drawn into memory, no display):"
   echo
-  step "$bin/bench/bench_cycle_cost" 0 2000 >"$scratch/cycle_cost.txt"
+  step "$bin/bench/bench_cycle_cost" 0 "$extra_processes" >"$scratch/cycle_cost.txt"
   # Its own table when it prints markdown, else its plain columns as a block.
   if head -1 "$scratch/cycle_cost.txt" | grep -q '^|'; then
     cat "$scratch/cycle_cost.txt"
@@ -195,7 +208,7 @@ fi
 if wanted footprint; then
   echo "## Footprint and start-up"
   echo
-  measure footprint --runs "$foot_runs" --hold "$hold"
+  measure footprint --runs "$foot_runs" --hold "$hold" --extra "0,$extra_processes"
   echo
 fi
 
@@ -204,7 +217,7 @@ if wanted scale; then
   echo
   if [ "$scale_built" = 1 ]; then
     say "scale: bench_scale"
-    step "$bin/bench/bench_scale"
+    step "$bin/bench/bench_scale" "${scale_counts[@]}"
   else
     echo "bench_scale is not part of this build."
   fi
@@ -223,7 +236,9 @@ if wanted corvlog; then
   echo "## corvlog"
   echo
   say "corvlog: reading a generated long session"
-  if [ "$quick" = 1 ]; then
+  if [ "$smoke" = 1 ]; then
+    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 0.1 10 200 1
+  elif [ "$quick" = 1 ]; then
     step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 1 10 200 1
   else
     step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 10 10 200 3

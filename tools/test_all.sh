@@ -3,11 +3,11 @@
 # verdict. A suite whose tools could not be installed on this machine is
 # skipped with the reason; inside a suite, CTest reports the runs this machine
 # cannot make (32-bit programs where it cannot execute them) as skipped.
-#   tools/test_all.sh [SUITE...]   suites: linux windows windows64 asan tsan fuzz
+#   tools/test_all.sh [SUITE...]   suites: linux windows windows64 asan tsan fuzz bench
 # Exit status 1 when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-all=(linux windows windows64 asan tsan fuzz)
+all=(linux windows windows64 asan tsan fuzz bench)
 suites=("$@")
 [ "${#suites[@]}" -eq 0 ] && suites=("${all[@]}")
 results=$(mktemp -d)
@@ -22,7 +22,10 @@ needs() {
     fuzz) echo clang++-14 ;;
   esac
 }
-preset_of() { case "$1" in asan) echo linux-asan ;; tsan) echo linux-tsan ;; fuzz) echo linux-fuzz ;; *) echo "$1" ;; esac; }
+preset_of() { case "$1" in asan) echo linux-asan ;; tsan) echo linux-tsan ;; fuzz) echo linux-fuzz ;; bench) echo linux ;; *) echo "$1" ;; esac; }
+
+# The benchmarks' sections, each of which must end in its table.
+bench_sections=("Cycle cost" "Pacing" "Footprint and start-up" "Scale" "Long run" "corvlog")
 
 # The threaded parts under ThreadSanitizer; the sanitizers leave out the slow
 # end-to-end window runs.
@@ -54,6 +57,30 @@ run_suite() {
   fi
   log="$results/$suite.log"
   echo "=== $suite: tests"
+  if [ "$suite" = bench ]; then
+    # A smoke run: that every benchmark still builds, runs and prints its
+    # table. Its figures are not judged (seconds of a busy machine say little).
+    local section table status
+    bash bench/run.sh --smoke --build-dir "build/$preset" >"$log.md" 2>"$log"
+    status=$?
+    cat "$log.md"
+    passed=0 failed=0
+    for section in "${bench_sections[@]}"; do
+      table=$(awk -v h="## $section" '$0 == h {on = 1; next} /^## / {on = 0} on && /^\|/ {n++} END {print n + 0}' "$log.md")
+      if [ "$table" -ge 3 ]; then
+        passed=$((passed + 1))
+      else
+        failed=$((failed + 1))
+        echo "bench: the section \"$section\" printed no table"
+      fi
+    done
+    if [ "$status" -ne 0 ]; then
+      failed=$((failed + 1))
+      echo "bench: run.sh ended with status $status"; tail -20 "$log"
+    fi
+    record "$suite" "$passed" "$failed" 0 $(((SECONDS - t0 + 30) / 60)) "smoke run, figures not judged"
+    return
+  fi
   if [ "$suite" = fuzz ]; then
     bash fuzz/run_fuzzers.sh "build/$preset" 20 2>&1 | tee "$log"
     passed=$(grep -c '\.\.\. ok' "$log")
