@@ -2,7 +2,8 @@
 
     python3 top.py [path of the library] [rounds]
 
-Without a path it loads libcorvprobe.so.1 (Linux) or corvprobe.dll (Windows).
+Without a path (or with an empty one) it loads libcorvprobe.so.1 (Linux)
+or corvprobe.dll (Windows).
 
 On 32-bit Windows the functions are cdecl, which is what ctypes.CDLL calls.
 """
@@ -12,7 +13,7 @@ import time
 
 
 def load(path=None):
-    if path is None:
+    if not path:
         path = "corvprobe.dll" if sys.platform == "win32" else "libcorvprobe.so.1"
     lib = ctypes.CDLL(path)
     i32 = ctypes.c_int32
