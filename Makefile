@@ -1,14 +1,15 @@
 # Thin front over the CMake presets. `make test` and `make run` install what
 # a fresh Debian 12 machine lacks first (tools/setup.sh is idempotent).
 .PHONY: help setup build build-linux build-windows build-windows64 test test-linux test-windows \
-        test-windows64 test-asan test-tsan test-fuzz test-bench run clean
+        test-windows64 test-asan test-tsan test-fuzz test-bench test-package package run clean
 
 help:
 	@echo "make run              install what is missing, build, start the monitor"
-	@echo "make test             every suite (linux windows windows64 asan tsan fuzz bench), one table at the end"
-	@echo "make test-SUITE       one suite: test-linux, test-windows, test-windows64, test-asan, test-tsan, test-fuzz, test-bench"
+	@echo "make test             every suite (linux windows windows64 package asan tsan fuzz bench), one table at the end"
+	@echo "make test-SUITE       one suite: test-linux, test-windows, test-windows64, test-package, test-asan, test-tsan, test-fuzz, test-bench"
 	@echo "make build            build the linux, windows and windows64 presets"
 	@echo "make build-SUITE      build-linux, build-windows, build-windows64"
+	@echo "make package          the release files in build/package/: the Windows zip and the .deb packages"
 	@echo "make setup            install the Debian packages the project needs"
 	@echo "make clean            remove build/"
 
@@ -37,8 +38,13 @@ build: build-linux build-windows build-windows64
 test: setup
 	@bash tools/test_all.sh
 
-test-linux test-windows test-windows64 test-asan test-tsan test-fuzz test-bench: setup
+test-linux test-windows test-windows64 test-package test-asan test-tsan test-fuzz test-bench: setup
 	@bash tools/test_all.sh $(@:test-%=%)
+
+# The Windows zip and the .deb packages (tools/package.sh); the package suite
+# (make test-package) makes them and tests them as a user gets them.
+package: setup
+	@bash tools/package.sh
 
 run: build-linux
 	@bash tools/run.sh

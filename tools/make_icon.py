@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
 """Draws Corvane's icon (a blue tile with a white frame and a small bar
 chart, the window's own colours) and writes it as res/corvane.ico with a
-16x16 and a 32x32 image, 32-bit with alpha."""
+16x16 and a 32x32 image, 32-bit with alpha.
+
+    make_icon.py [OUT.ico]          the Windows icon (default res/corvane.ico)
+    make_icon.py --png SIZE OUT     the same picture as a SIZE x SIZE PNG
+                                    (the Linux packages' hicolor icons)"""
 import struct
 import sys
+import zlib
 
 BLUE = (0x00, 0x00, 0xFF)
 WHITE = (0xFF, 0xFF, 0xFF)
@@ -58,5 +63,23 @@ def main(out):
         f.write(data)
 
 
+def write_png(n, out):
+    """The picture as an opaque 8-bit RGB PNG; no time stamp or other
+    chunk, so the same size always gives the same bytes."""
+    def chunk(kind, body):
+        return (struct.pack('>I', len(body)) + kind + body
+                + struct.pack('>I', zlib.crc32(kind + body) & 0xFFFFFFFF))
+    raw = b''.join(b'\x00' + bytes(c for pixel in row for c in pixel) for row in picture(n))
+    data = (b'\x89PNG\r\n\x1a\n'
+            + chunk(b'IHDR', struct.pack('>IIBBBBB', n, n, 8, 2, 0, 0, 0))
+            + chunk(b'IDAT', zlib.compress(raw, 9))
+            + chunk(b'IEND', b''))
+    with open(out, 'wb') as f:
+        f.write(data)
+
+
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else 'res/corvane.ico')
+    if len(sys.argv) == 4 and sys.argv[1] == '--png':
+        write_png(int(sys.argv[2]), sys.argv[3])
+    else:
+        main(sys.argv[1] if len(sys.argv) > 1 else 'res/corvane.ico')

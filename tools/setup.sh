@@ -23,6 +23,7 @@ declare -A group_packages=(
   [clang]="clang libclang-rt-14-dev"
   [font]="console-setup-linux"
   [peers]="htop sysstat python3-psutil"
+  [package]="dpkg-dev fakeroot file zip unzip lintian desktop-file-utils man-db"
 )
 declare -A group_loss=(
   [native]="nothing can be built"
@@ -34,8 +35,9 @@ declare -A group_loss=(
   [clang]="the fuzz suite is skipped"
   [font]="tools/make_font.py cannot regenerate the screen font (the generated table is committed)"
   [peers]="the benchmark peers top/htop/pidstat/psutil are left out of bench/run.sh"
+  [package]="make package cannot make the release files, and the package suite is skipped"
 )
-groups=(native mingw32 mingw64 wine64 wine32 window clang font peers)
+groups=(native mingw32 mingw64 wine64 wine32 window clang font peers package)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

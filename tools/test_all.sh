@@ -3,11 +3,14 @@
 # verdict. A suite whose tools could not be installed on this machine is
 # skipped with the reason; inside a suite, CTest reports the runs this machine
 # cannot make (32-bit programs where it cannot execute them) as skipped.
-#   tools/test_all.sh [SUITE...]   suites: linux windows windows64 asan tsan fuzz bench
+#   tools/test_all.sh [SUITE...]   suites: linux windows windows64 package asan tsan fuzz bench
+# The package suite makes the release files (tools/package.sh, from the
+# three builds before it) and runs the tests labelled "package" in those
+# builds; the other suites leave those tests out.
 # Exit status 1 when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-all=(linux windows windows64 asan tsan fuzz bench)
+all=(linux windows windows64 package asan tsan fuzz bench)
 suites=("$@")
 [ "${#suites[@]}" -eq 0 ] && suites=("${all[@]}")
 results=$(mktemp -d)
@@ -20,6 +23,7 @@ needs() {
     windows) echo i686-w64-mingw32-g++-posix ;;
     windows64) echo x86_64-w64-mingw32-g++-posix ;;
     fuzz) echo clang++-14 ;;
+    package) echo i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix dpkg-shlibdeps fakeroot zip unzip ;;
   esac
 }
 preset_of() { case "$1" in asan) echo linux-asan ;; tsan) echo linux-tsan ;; fuzz) echo linux-fuzz ;; bench) echo linux ;; *) echo "$1" ;; esac; }
@@ -31,6 +35,7 @@ bench_sections=("Cycle cost" "Pacing" "Footprint and start-up" "Scale" "Long run
 # end-to-end window runs.
 ctest_args() {
   case "$1" in
+    linux|windows|windows64) echo "-LE ^package\$" ;;
     asan) echo "-E ^e2e_" ;;
     tsan) echo "-R test_sampling_loop|test_input|test_screen\$|test_log|test_entry|test_robust_churn" ;;
   esac
@@ -50,6 +55,10 @@ run_suite() {
       return
     fi
   done
+  if [ "$suite" = package ]; then
+    run_package_suite "$t0"
+    return
+  fi
   echo "=== $suite: configure and build (preset $preset)"
   if ! cmake --preset "$preset" || ! cmake --build --preset "$preset"; then
     record "$suite" 0 1 0 $(((SECONDS - t0 + 30) / 60)) "the build failed"
@@ -103,6 +112,30 @@ run_suite() {
   fi
   [ -n "${CORV_NO_I386:-}" ] && [ "$suite" = windows ] && note="32-bit runs turned off by CORV_NO_I386"
   record "$suite" "$passed" "$failed" "$skipped" $(((SECONDS - t0 + 30) / 60)) "$note"
+}
+
+# The release files, then their tests in the builds they come from (the
+# Windows ones run the library driver of their own build from the zip).
+run_package_suite() {
+  local t0=$1 log="$results/package.log" preset status=0 passed failed skipped
+  echo "=== package: make the release files"
+  if ! bash tools/package.sh ||
+     ! cmake --build --preset windows --target test_libprobe_driver cvp_child cvp_child_long ||
+     ! cmake --build --preset windows64 --target test_libprobe_driver cvp_child cvp_child_long; then
+    record package 0 1 0 $(((SECONDS - t0 + 30) / 60)) "make package failed"
+    return
+  fi
+  : >"$log"
+  for preset in linux windows windows64; do
+    echo "=== package: tests in preset $preset"
+    ctest --preset "$preset" -L '^package$' 2>&1 | tee -a "$log"
+    [ "${PIPESTATUS[0]}" -ne 0 ] && status=1
+  done
+  passed=$(grep -cE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: package_.* Passed' "$log")
+  skipped=$(grep -cE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: package_.*\*\*\*Skipped' "$log")
+  failed=$(grep -cE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*(\*\*\*Failed|\*\*\*Timeout|\*\*\*Exception|Not Run)' "$log")
+  [ "$status" -ne 0 ] && [ "$failed" -eq 0 ] && failed=1
+  record package "$passed" "$failed" "$skipped" $(((SECONDS - t0 + 30) / 60)) "files in build/package/"
 }
 
 for suite in "${suites[@]}"; do

@@ -1,6 +1,9 @@
 """The five busiest processes, once a second, through corvprobe and ctypes.
 
-    python3 top.py [path of libcorvprobe.so or corvprobe.dll] [rounds]
+    python3 top.py [path of the library] [rounds]
+
+Without a path (or with an empty one) it loads libcorvprobe.so.1 (Linux)
+or corvprobe.dll (Windows).
 
 On 32-bit Windows the functions are cdecl, which is what ctypes.CDLL calls.
 """
@@ -10,8 +13,8 @@ import time
 
 
 def load(path=None):
-    if path is None:
-        path = "corvprobe.dll" if sys.platform == "win32" else "libcorvprobe.so"
+    if not path:
+        path = "corvprobe.dll" if sys.platform == "win32" else "libcorvprobe.so.1"
     lib = ctypes.CDLL(path)
     i32 = ctypes.c_int32
     for name in ("cvplist", "cvcpu", "cvram", "cvusedram"):
