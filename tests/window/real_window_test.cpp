@@ -21,11 +21,13 @@
 #else
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+
+#include "tests/window/fake_window_manager.h"
 #endif
 
 namespace {
 
-// Xvfb's screen is 1280x1024: the window's centred place.
+// Xvfb's screen is 1280x1024, one monitor: the window's centred place.
 constexpr int LEFT = (1280 - 800) / 2;
 constexpr int TOP = (1024 - 584) / 2;
 
@@ -436,14 +438,12 @@ TEST_F(RealWindow, CloseRequestQueuesItsCodeAndClosesNothing) {
     EXPECT_EQ(xside::findWindow("Corvane", 0), id);
 }
 
+#ifdef _WIN32
 TEST_F(RealWindow, MinimiseFindsTheExactTitleAndRestoringKeepsThePicture) {
     drawPattern();
     ASSERT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
     // (Windows compares titles without regard to case.)
     for (const char* other : {"Corvan", "Corvane ", "Corvane2"}) os::minimiseWindowByTitle(other);
-#ifndef _WIN32
-    os::minimiseWindowByTitle("corvane");
-#endif
     pause(200);
     EXPECT_FALSE(minimised());
     EXPECT_TRUE(xside::geometry(id).viewable);
@@ -455,6 +455,53 @@ TEST_F(RealWindow, MinimiseFindsTheExactTitleAndRestoringKeepsThePicture) {
     // Repainted from the window's own copy: the program drew nothing since.
     EXPECT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
 }
+#else
+// Minimising returns only after the server has had every request, so what
+// it did (or did not) is there to see at once.
+TEST_F(RealWindow, MinimiseWithoutAWindowManagerLeavesTheWindowAlone) {
+    os::minimiseWindowByTitle("Corvane");
+    EXPECT_TRUE(xside::geometry(id).viewable);
+    EXPECT_EQ(xside::shell("xprop -id " + id + " WM_STATE").find("Iconic"), std::string::npos);
+    // A manager that died leaves its root property naming a window that is gone.
+    xside::FakeWindowManager stale(xside::FakeWindowManager::Mark::StaleCheck);
+    ASSERT_TRUE(stale.ready());
+    os::minimiseWindowByTitle("Corvane");
+    EXPECT_TRUE(stale.iconifyRequests().empty());
+    EXPECT_TRUE(xside::geometry(id).viewable);
+}
+
+TEST_F(RealWindow, MinimiseAsksAWindowManagerByAnyOfItsMarks) {
+    using Mark = xside::FakeWindowManager::Mark;
+    for (const Mark mark : {Mark::Selection, Mark::SupportingCheck, Mark::Redirect}) {
+        xside::FakeWindowManager manager(mark);
+        ASSERT_TRUE(manager.ready());
+        os::minimiseWindowByTitle("Corvane");
+        EXPECT_EQ(manager.iconifyRequests(), std::vector<Window>{std::stoul(id)}) << static_cast<int>(mark);
+        // The manager decides; the program hides nothing itself.
+        EXPECT_TRUE(xside::geometry(id).viewable) << static_cast<int>(mark);
+    }
+}
+
+TEST_F(RealWindow, MinimiseFindsTheExactTitleAndRestoringKeepsThePicture) {
+    drawPattern();
+    ASSERT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
+    {
+        xside::FakeWindowManager manager(xside::FakeWindowManager::Mark::Selection);
+        ASSERT_TRUE(manager.ready());
+        for (const char* other : {"Corvan", "Corvane ", "Corvane2", "corvane"}) os::minimiseWindowByTitle(other);
+        EXPECT_TRUE(manager.iconifyRequests().empty());
+        os::minimiseWindowByTitle("Corvane");
+        const std::vector<Window> asked = manager.iconifyRequests();
+        ASSERT_EQ(asked, std::vector<Window>{std::stoul(id)});
+        manager.iconify(asked[0]);
+        EXPECT_TRUE(minimised());
+    }
+    restore();
+    EXPECT_TRUE(waitUntil([] { return xside::geometry(id).viewable; }));
+    // Repainted from the window's own copy: the program drew nothing since.
+    EXPECT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
+}
+#endif
 
 TEST_F(RealWindow, MovedOffTheScreenAndBackItRepaintsItself) {
     drawPattern();
@@ -493,10 +540,19 @@ TEST_F(RealWindow, TitlesAreTheSystemTitlesByteForByte) {
     EXPECT_EQ(rawProperty(id, "WM_NAME"), "Prozess gesch\xFCtzt");
     EXPECT_EQ(rawProperty(id, "_NET_WM_NAME"), "Prozess gesch\xC3\xBCtzt");
 #endif
+#ifdef _WIN32
     os::minimiseWindowByTitle("Prozess gesch\xFCtzt");
     EXPECT_TRUE(waitUntil(minimised));
     restore();
     EXPECT_TRUE(waitUntil([] { return xside::geometry(id).viewable; }));
+#else
+    {
+        xside::FakeWindowManager manager(xside::FakeWindowManager::Mark::Selection);
+        ASSERT_TRUE(manager.ready());
+        os::minimiseWindowByTitle("Prozess gesch\xFCtzt");
+        EXPECT_EQ(manager.iconifyRequests(), std::vector<Window>{std::stoul(id)});
+    }
+#endif
 
     setWindowTitle(std::string(200, 'T'));
 #ifdef _WIN32
