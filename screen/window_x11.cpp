@@ -1,8 +1,9 @@
 // The X11 realisation of the surface's window (the Linux port).
 //
 // One undecorated top-level window of the surface's size, centred on the
-// screen. A thread of its own reads the window's events and, on a 16 ms
-// grid, sends the lines the program drew to the server. Where the server's
+// primary monitor. A thread of its own reads the
+// window's events and, on a 16 ms grid, sends the lines the program drew to
+// the server. Where the server's
 // pixels are 0x00RRGGBB words the window's image is the framebuffer itself,
 // read under the core's drawing lock, and exposures are repainted from it;
 // on other visuals a converted copy is kept, which is what the window shows,
@@ -38,6 +39,7 @@
 #include "screen/window_backend.h"
 #include "screen/window_codepage.h"
 #include "screen/window_x11_keys.h"
+#include "screen/window_x11_monitor.h"
 
 namespace {
 
@@ -630,8 +632,10 @@ X11Window* createWindow(int width, int height) {
     a.netWmPid = intern(d, "_NET_WM_PID");
     a.wmSelection = intern(d, ("WM_S" + std::to_string(w->screen)).c_str());
 
-    const int x = (DisplayWidth(d, w->screen) - width) / 2;
-    const int y = (DisplayHeight(d, w->screen) - height) / 2;
+    const x11monitor::Place place = x11monitor::centredPlace(
+        x11monitor::monitors(d, w->root), DisplayWidth(d, w->screen), DisplayHeight(d, w->screen), width, height);
+    const int x = place.x;
+    const int y = place.y;
     Visual* visual = DefaultVisual(d, w->screen);
     const int depth = DefaultDepth(d, w->screen);
     XSetWindowAttributes attributes{};
