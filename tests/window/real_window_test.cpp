@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,6 +91,59 @@ std::string rawProperty(const std::string& id, const char* name) {
                            &format, &count, &after, &data) == Success &&
         data != nullptr) {
         if (format == 8) out.assign(reinterpret_cast<const char*>(data), count);
+        XFree(data);
+    }
+    XCloseDisplay(d);
+    return out;
+}
+#endif
+
+#ifndef _WIN32
+// The images of the Windows icon file as _NET_WM_ICON lists them: width,
+// height, then 0xAARRGGBB pixels from the top row (the file's 32-bit images
+// are stored bottom-up as blue, green, red, alpha).
+std::vector<unsigned long> iconFileAsNetWmIcon(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto u8 = [&](std::size_t at) {
+        return static_cast<unsigned long>(static_cast<unsigned char>(bytes.at(at)));
+    };
+    const auto u16 = [&](std::size_t at) { return u8(at) | u8(at + 1) << 8; };
+    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    std::vector<unsigned long> out;
+    for (unsigned long i = 0; i < u16(4); ++i) {
+        const std::size_t entry = 6 + 16 * i;
+        const unsigned long n = u8(entry);
+        const std::size_t dib = u32(entry + 12);
+        if (u16(entry + 6) != 32 || u32(dib) != 40) return {};
+        out.push_back(n);
+        out.push_back(n);
+        for (unsigned long y = 0; y < n; ++y) {
+            for (unsigned long x = 0; x < n; ++x) {
+                const std::size_t at = dib + 40 + 4 * ((n - 1 - y) * n + x);
+                out.push_back(u8(at + 3) << 24 | u8(at + 2) << 16 | u8(at + 1) << 8 | u8(at));
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<unsigned long> cardinalProperty(const std::string& id, const char* name) {
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr) return {};
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> out;
+    if (XGetWindowProperty(d, std::stoul(id), XInternAtom(d, name, False), 0, 65536, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        // Xlib hands 32-bit items over as longs, sign-extended.
+        if (type == XA_CARDINAL && format == 32) {
+            const auto* items = reinterpret_cast<const unsigned long*>(data);
+            for (unsigned long i = 0; i < count; ++i) out.push_back(items[i] & 0xFFFFFFFFul);
+        }
         XFree(data);
     }
     XCloseDisplay(d);
@@ -218,6 +273,22 @@ TEST_F(RealWindow, OpensCentredShownAndInFront) {
     EXPECT_NE(xside::shell("xwininfo -id " + id).find("Override Redirect State: no"), std::string::npos);
 #endif
 }
+
+#ifndef _WIN32
+// The icon a task bar or window switcher shows is the Windows program's:
+// both sizes, pixel for pixel, opaque.
+TEST_F(RealWindow, CarriesTheProgramsIconInBothSizes) {
+    const std::vector<unsigned long> expected = iconFileAsNetWmIcon(CORV_ICON_FILE);
+    ASSERT_EQ(expected.size(), 2u + 16 * 16 + 2 + 32 * 32) << CORV_ICON_FILE;
+    const std::vector<unsigned long> icon = cardinalProperty(id, "_NET_WM_ICON");
+    ASSERT_EQ(icon.size(), expected.size());
+    EXPECT_EQ(std::vector<unsigned long>(icon.begin(), icon.begin() + 2), (std::vector<unsigned long>{16, 16}));
+    EXPECT_EQ(std::vector<unsigned long>(icon.begin() + 258, icon.begin() + 260), (std::vector<unsigned long>{32, 32}));
+    std::size_t same = 0;
+    while (same < icon.size() && icon[same] == expected[same]) ++same;
+    EXPECT_EQ(same, icon.size()) << "the window's icon differs from " << CORV_ICON_FILE << " at item " << same;
+}
+#endif
 
 TEST_F(RealWindow, ShowsTheFramebufferOnlyWhenNoBatchIsOpen) {
     drawPattern();
