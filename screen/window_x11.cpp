@@ -1,8 +1,9 @@
 // The X11 realisation of the surface's window (the Linux port).
 //
 // One undecorated top-level window of the surface's size, centred on the
-// screen. A thread of its own reads the window's events and, on a 16 ms
-// grid, sends the lines the program drew to the server. Where the server's
+// primary monitor, with the program's icon. A thread of its own reads the
+// window's events and, on a 16 ms grid, sends the lines the program drew to
+// the server. Where the server's
 // pixels are 0x00RRGGBB words the window's image is the framebuffer itself,
 // read under the core's drawing lock, and exposures are repainted from it;
 // on other visuals a converted copy is kept, which is what the window shows,
@@ -30,6 +31,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,7 +39,9 @@
 
 #include "screen/window_backend.h"
 #include "screen/window_codepage.h"
+#include "screen/window_x11_icon.h"
 #include "screen/window_x11_keys.h"
+#include "screen/window_x11_monitor.h"
 
 namespace {
 
@@ -51,7 +55,7 @@ constexpr Time DOUBLE_CLICK_MS = 500;
 
 struct Atoms {
     Atom wmProtocols, wmDeleteWindow, wmName, wmIconName, netWmName, netWmIconName, utf8String;
-    Atom motifWmHints, netActiveWindow, netWmPid, wmSelection;
+    Atom motifWmHints, netActiveWindow, netWmPid, netWmIcon, wmSelection;
 };
 
 struct X11Window {
@@ -572,6 +576,11 @@ void setHints(X11Window& w, int x, int y) {
     const long pid = static_cast<long>(getpid());
     XChangeProperty(w.display, w.window, w.atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&pid), 1);
+    // The program's icon, the pictures of the Windows one; Xlib takes 32-bit
+    // items as longs.
+    const std::vector<long> icon(std::begin(x11icon::NET_WM_ICON), std::end(x11icon::NET_WM_ICON));
+    XChangeProperty(w.display, w.window, w.atoms.netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(icon.data()), static_cast<int>(icon.size()));
 }
 
 bool waitForMap(X11Window& w) {
@@ -628,10 +637,13 @@ X11Window* createWindow(int width, int height) {
     a.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
     a.netActiveWindow = intern(d, "_NET_ACTIVE_WINDOW");
     a.netWmPid = intern(d, "_NET_WM_PID");
+    a.netWmIcon = intern(d, "_NET_WM_ICON");
     a.wmSelection = intern(d, ("WM_S" + std::to_string(w->screen)).c_str());
 
-    const int x = (DisplayWidth(d, w->screen) - width) / 2;
-    const int y = (DisplayHeight(d, w->screen) - height) / 2;
+    const x11monitor::Place place = x11monitor::centredPlace(
+        x11monitor::monitors(d, w->root), DisplayWidth(d, w->screen), DisplayHeight(d, w->screen), width, height);
+    const int x = place.x;
+    const int y = place.y;
     Visual* visual = DefaultVisual(d, w->screen);
     const int depth = DefaultDepth(d, w->screen);
     XSetWindowAttributes attributes{};

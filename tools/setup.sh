@@ -20,6 +20,7 @@ declare -A group_packages=(
   [wine64]="wine wine64"
   [wine32]="wine32:i386"
   [window]="xvfb xdotool x11-utils imagemagick librsvg2-bin"
+  [monitors]="x11-xserver-utils"
   [clang]="clang libclang-rt-14-dev"
   [font]="console-setup-linux"
   [peers]="htop sysstat python3-psutil"
@@ -32,12 +33,13 @@ declare -A group_loss=(
   [wine64]="every Windows test run is skipped (the static checks of the Windows files still run)"
   [wine32]="the 32-bit Windows test runs are skipped (the x86-64 build runs them)"
   [window]="the window, end-to-end and chart-rendering tests skip themselves"
+  [monitors]="the test of the window on a screen with two monitors (xrandr) skips itself"
   [clang]="the fuzz suite is skipped"
   [font]="tools/make_font.py cannot regenerate the screen font (the generated table is committed)"
   [peers]="the benchmark peers top/htop/pidstat/psutil are left out of bench/run.sh"
   [package]="make package cannot make the release files, and the package suite is skipped"
 )
-groups=(native mingw32 mingw64 wine64 wine32 window clang font peers package)
+groups=(native mingw32 mingw64 wine64 wine32 window monitors clang font peers package)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -2,9 +2,9 @@
 //
 // The title is matched against WM_NAME byte for byte and against
 // _NET_WM_NAME as UTF-8. With a window manager the window is asked to go
-// iconic the ICCCM way; without one nobody would answer that request, so the
-// window is unmapped and marked iconic here, which is what a window manager
-// would have done.
+// iconic the ICCCM way. Without one nothing happens: a window unmapped then
+// would have no task bar, icon or key to bring it back, and the program would
+// run on out of everybody's reach.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -109,17 +109,37 @@ Window findTitled(Display* d, Window root, const Names& names) {
     return 0;
 }
 
-void minimise(Display* d, Window w) {
-    const int screen = DefaultScreen(d);
-    const Atom managerSelection = XInternAtom(d, ("WM_S" + std::to_string(screen)).c_str(), False);
-    if (XGetSelectionOwner(d, managerSelection) != None) {
-        XIconifyWindow(d, w, screen);
-        return;
+// The window of a _NET_SUPPORTING_WM_CHECK property, 0 if there is none.
+Window supportingWindow(Display* d, Window w, Atom check) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data) != Success ||
+        data == nullptr) {
+        return 0;
     }
-    const Atom wmState = XInternAtom(d, "WM_STATE", False);
-    const long state[2] = {IconicState, None};
-    XUnmapWindow(d, w);
-    XChangeProperty(d, w, wmState, wmState, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(state), 2);
+    const bool one = type == XA_WINDOW && format == 32 && count == 1;
+    const Window found = one ? *reinterpret_cast<const unsigned long*>(data) : 0;
+    XFree(data);
+    return found;
+}
+
+// A window manager runs when any of its three marks is there: it owns the
+// screen's WM_S<n> selection (ICCCM), the root names a window that names
+// itself in _NET_SUPPORTING_WM_CHECK (EWMH; a manager that died leaves the
+// root's property behind, naming a window that is gone), or a client
+// redirects the root's children's map requests, which is what managing
+// windows means and what older managers do without either mark.
+bool windowManagerRunning(Display* d, int screen) {
+    const Window root = RootWindow(d, screen);
+    const Atom selection = XInternAtom(d, ("WM_S" + std::to_string(screen)).c_str(), False);
+    if (XGetSelectionOwner(d, selection) != None) return true;
+    const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
+    const Window named = supportingWindow(d, root, check);
+    if (named != 0 && supportingWindow(d, named, check) == named) return true;
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(d, root, &attributes) && (attributes.all_event_masks & SubstructureRedirectMask) != 0;
 }
 
 }  // namespace
@@ -131,7 +151,7 @@ void minimiseWindowByTitle(const std::string& title) {
     XSetErrorHandler(ignoreXError);
     const Names names{XInternAtom(d, "_NET_WM_NAME", False), title, utf8FromLatin1(title)};
     const Window w = findTitled(d, DefaultRootWindow(d), names);
-    if (w != 0) minimise(d, w);
+    if (w != 0 && windowManagerRunning(d, DefaultScreen(d))) XIconifyWindow(d, w, DefaultScreen(d));
     XSync(d, False);
     XCloseDisplay(d);
 }

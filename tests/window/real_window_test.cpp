@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,11 +23,13 @@
 #else
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+
+#include "tests/window/fake_window_manager.h"
 #endif
 
 namespace {
 
-// Xvfb's screen is 1280x1024: the window's centred place.
+// Xvfb's screen is 1280x1024, one monitor: the window's centred place.
 constexpr int LEFT = (1280 - 800) / 2;
 constexpr int TOP = (1024 - 584) / 2;
 
@@ -87,6 +91,59 @@ std::string rawProperty(const std::string& id, const char* name) {
                            &format, &count, &after, &data) == Success &&
         data != nullptr) {
         if (format == 8) out.assign(reinterpret_cast<const char*>(data), count);
+        XFree(data);
+    }
+    XCloseDisplay(d);
+    return out;
+}
+#endif
+
+#ifndef _WIN32
+// The images of the Windows icon file as _NET_WM_ICON lists them: width,
+// height, then 0xAARRGGBB pixels from the top row (the file's 32-bit images
+// are stored bottom-up as blue, green, red, alpha).
+std::vector<unsigned long> iconFileAsNetWmIcon(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto u8 = [&](std::size_t at) {
+        return static_cast<unsigned long>(static_cast<unsigned char>(bytes.at(at)));
+    };
+    const auto u16 = [&](std::size_t at) { return u8(at) | u8(at + 1) << 8; };
+    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    std::vector<unsigned long> out;
+    for (unsigned long i = 0; i < u16(4); ++i) {
+        const std::size_t entry = 6 + 16 * i;
+        const unsigned long n = u8(entry);
+        const std::size_t dib = u32(entry + 12);
+        if (u16(entry + 6) != 32 || u32(dib) != 40) return {};
+        out.push_back(n);
+        out.push_back(n);
+        for (unsigned long y = 0; y < n; ++y) {
+            for (unsigned long x = 0; x < n; ++x) {
+                const std::size_t at = dib + 40 + 4 * ((n - 1 - y) * n + x);
+                out.push_back(u8(at + 3) << 24 | u8(at + 2) << 16 | u8(at + 1) << 8 | u8(at));
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<unsigned long> cardinalProperty(const std::string& id, const char* name) {
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr) return {};
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> out;
+    if (XGetWindowProperty(d, std::stoul(id), XInternAtom(d, name, False), 0, 65536, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        // Xlib hands 32-bit items over as longs, sign-extended.
+        if (type == XA_CARDINAL && format == 32) {
+            const auto* items = reinterpret_cast<const unsigned long*>(data);
+            for (unsigned long i = 0; i < count; ++i) out.push_back(items[i] & 0xFFFFFFFFul);
+        }
         XFree(data);
     }
     XCloseDisplay(d);
@@ -216,6 +273,22 @@ TEST_F(RealWindow, OpensCentredShownAndInFront) {
     EXPECT_NE(xside::shell("xwininfo -id " + id).find("Override Redirect State: no"), std::string::npos);
 #endif
 }
+
+#ifndef _WIN32
+// The icon a task bar or window switcher shows is the Windows program's:
+// both sizes, pixel for pixel, opaque.
+TEST_F(RealWindow, CarriesTheProgramsIconInBothSizes) {
+    const std::vector<unsigned long> expected = iconFileAsNetWmIcon(CORV_ICON_FILE);
+    ASSERT_EQ(expected.size(), 2u + 16 * 16 + 2 + 32 * 32) << CORV_ICON_FILE;
+    const std::vector<unsigned long> icon = cardinalProperty(id, "_NET_WM_ICON");
+    ASSERT_EQ(icon.size(), expected.size());
+    EXPECT_EQ(std::vector<unsigned long>(icon.begin(), icon.begin() + 2), (std::vector<unsigned long>{16, 16}));
+    EXPECT_EQ(std::vector<unsigned long>(icon.begin() + 258, icon.begin() + 260), (std::vector<unsigned long>{32, 32}));
+    std::size_t same = 0;
+    while (same < icon.size() && icon[same] == expected[same]) ++same;
+    EXPECT_EQ(same, icon.size()) << "the window's icon differs from " << CORV_ICON_FILE << " at item " << same;
+}
+#endif
 
 TEST_F(RealWindow, ShowsTheFramebufferOnlyWhenNoBatchIsOpen) {
     drawPattern();
@@ -436,14 +509,12 @@ TEST_F(RealWindow, CloseRequestQueuesItsCodeAndClosesNothing) {
     EXPECT_EQ(xside::findWindow("Corvane", 0), id);
 }
 
+#ifdef _WIN32
 TEST_F(RealWindow, MinimiseFindsTheExactTitleAndRestoringKeepsThePicture) {
     drawPattern();
     ASSERT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
     // (Windows compares titles without regard to case.)
     for (const char* other : {"Corvan", "Corvane ", "Corvane2"}) os::minimiseWindowByTitle(other);
-#ifndef _WIN32
-    os::minimiseWindowByTitle("corvane");
-#endif
     pause(200);
     EXPECT_FALSE(minimised());
     EXPECT_TRUE(xside::geometry(id).viewable);
@@ -455,6 +526,53 @@ TEST_F(RealWindow, MinimiseFindsTheExactTitleAndRestoringKeepsThePicture) {
     // Repainted from the window's own copy: the program drew nothing since.
     EXPECT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
 }
+#else
+// Minimising returns only after the server has had every request, so what
+// it did (or did not) is there to see at once.
+TEST_F(RealWindow, MinimiseWithoutAWindowManagerLeavesTheWindowAlone) {
+    os::minimiseWindowByTitle("Corvane");
+    EXPECT_TRUE(xside::geometry(id).viewable);
+    EXPECT_EQ(xside::shell("xprop -id " + id + " WM_STATE").find("Iconic"), std::string::npos);
+    // A manager that died leaves its root property naming a window that is gone.
+    xside::FakeWindowManager stale(xside::FakeWindowManager::Mark::StaleCheck);
+    ASSERT_TRUE(stale.ready());
+    os::minimiseWindowByTitle("Corvane");
+    EXPECT_TRUE(stale.iconifyRequests().empty());
+    EXPECT_TRUE(xside::geometry(id).viewable);
+}
+
+TEST_F(RealWindow, MinimiseAsksAWindowManagerByAnyOfItsMarks) {
+    using Mark = xside::FakeWindowManager::Mark;
+    for (const Mark mark : {Mark::Selection, Mark::SupportingCheck, Mark::Redirect}) {
+        xside::FakeWindowManager manager(mark);
+        ASSERT_TRUE(manager.ready());
+        os::minimiseWindowByTitle("Corvane");
+        EXPECT_EQ(manager.iconifyRequests(), std::vector<Window>{std::stoul(id)}) << static_cast<int>(mark);
+        // The manager decides; the program hides nothing itself.
+        EXPECT_TRUE(xside::geometry(id).viewable) << static_cast<int>(mark);
+    }
+}
+
+TEST_F(RealWindow, MinimiseFindsTheExactTitleAndRestoringKeepsThePicture) {
+    drawPattern();
+    ASSERT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
+    {
+        xside::FakeWindowManager manager(xside::FakeWindowManager::Mark::Selection);
+        ASSERT_TRUE(manager.ready());
+        for (const char* other : {"Corvan", "Corvane ", "Corvane2", "corvane"}) os::minimiseWindowByTitle(other);
+        EXPECT_TRUE(manager.iconifyRequests().empty());
+        os::minimiseWindowByTitle("Corvane");
+        const std::vector<Window> asked = manager.iconifyRequests();
+        ASSERT_EQ(asked, std::vector<Window>{std::stoul(id)});
+        manager.iconify(asked[0]);
+        EXPECT_TRUE(minimised());
+    }
+    restore();
+    EXPECT_TRUE(waitUntil([] { return xside::geometry(id).viewable; }));
+    // Repainted from the window's own copy: the program drew nothing since.
+    EXPECT_TRUE(waitUntil([] { return showsPattern(xside::screenshot()); }));
+}
+#endif
 
 TEST_F(RealWindow, MovedOffTheScreenAndBackItRepaintsItself) {
     drawPattern();
@@ -493,10 +611,19 @@ TEST_F(RealWindow, TitlesAreTheSystemTitlesByteForByte) {
     EXPECT_EQ(rawProperty(id, "WM_NAME"), "Prozess gesch\xFCtzt");
     EXPECT_EQ(rawProperty(id, "_NET_WM_NAME"), "Prozess gesch\xC3\xBCtzt");
 #endif
+#ifdef _WIN32
     os::minimiseWindowByTitle("Prozess gesch\xFCtzt");
     EXPECT_TRUE(waitUntil(minimised));
     restore();
     EXPECT_TRUE(waitUntil([] { return xside::geometry(id).viewable; }));
+#else
+    {
+        xside::FakeWindowManager manager(xside::FakeWindowManager::Mark::Selection);
+        ASSERT_TRUE(manager.ready());
+        os::minimiseWindowByTitle("Prozess gesch\xFCtzt");
+        EXPECT_EQ(manager.iconifyRequests(), std::vector<Window>{std::stoul(id)});
+    }
+#endif
 
     setWindowTitle(std::string(200, 'T'));
 #ifdef _WIN32
