@@ -1,10 +1,10 @@
 #include "app/entry.h"
 
-#include "app/monitor_state.h"
 #include "app/windowed.h"
 #include "log/log_session.h"
 #include "os/os.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 
 std::string lowerAscii(const std::string& text) {
     std::string out = text;

@@ -5,10 +5,9 @@
 #include <string>
 #include <thread>
 
-#include "app/monitor_state.h"
+#include "figures/numeric_text.h"
 #include "input/input_loop.h"
 #include "log/log_session.h"
-#include "log/numeric_text.h"
 #include "os/os.h"
 #include "probe/process_sample.h"
 #include "probe/process_table.h"
@@ -16,13 +15,9 @@
 #include "screen/frame.h"
 #include "screen/list_view.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 
 namespace {
-
-// Held by the loop for the whole work of a cycle and by a window-started log
-// session for its whole run. The loop's long pause keeps it out of the way
-// for most of a session; this makes sure of it for all of it.
-std::mutex cycleGate;
 
 // Never destroyed: a joinable std::thread destroyed at exit would abort.
 std::thread* inputThread = nullptr;
@@ -130,12 +125,6 @@ void runSamplingCycle() {
 void pauseAfterCycle() {
     os::pauseMs(SAMPLE_PERIOD_MS);
     if (monitorState.logState == LOG_RUNNING) keyInterruptiblePause(sessionPauseMs());
-}
-
-void runLogSessionBesideLoop() {
-    monitorState.logState = LOG_RUNNING;
-    std::lock_guard<std::mutex> gate(cycleGate);
-    runLogSession();
 }
 
 void runSamplingLoop() {

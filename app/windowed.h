@@ -26,9 +26,3 @@ void keyInterruptiblePause(std::int64_t ms);
 
 // Blanks screen row s (1..30) of the list: its text line and marker box.
 void blankScreenRow(int s);
-
-// Starts a log session from the window (on the input thread): sets logState
-// and runs the session while the sampling loop stands aside. A cycle that is
-// under way when the button is pressed finishes first; the next cycle waits
-// until the session is over, so the two never use the tables at once.
-void runLogSessionBesideLoop();

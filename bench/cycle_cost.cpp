@@ -21,7 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "app/monitor_state.h"
 #include "app/windowed.h"
 #include "log/log_writer.h"
 #include "os/os.h"
@@ -29,6 +28,7 @@
 #include "probe/process_table.h"
 #include "probe/system_load.h"
 #include "screen/frame.h"
+#include "state/monitor_state.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "app/monitor_state.h"
 #include "app/windowed.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "corvlog/calendar.h"
 #include "corvlog/cp1252.h"
-#include "log/numeric_text.h"
+#include "figures/numeric_text.h"
 
 namespace corvlog {
 

@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "app/monitor_state.h"
 #include "corvlog/log_reader.h"
 #include "fuzz/fuzz_input.h"
 #include "log/log_writer.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/entry.h"
-#include "app/monitor_state.h"
 #include "fuzz/fuzz_input.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/monitor_state.h"
 #include "fuzz/fuzz_input.h"
 #include "log/log_writer.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

@@ -1,11 +1,10 @@
 // What a left press does, by the region it lands in, and ending the program.
-#include "app/monitor_state.h"
-#include "app/windowed.h"
 #include "input/actions.h"
 #include "input/entry_field.h"
 #include "input/regions.h"
 #include "log/log_session.h"
 #include "os/os.h"
+#include "state/monitor_state.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/monitor_state.h"
 #include "input/pointer.h"
+#include "state/monitor_state.h"
 
 // What Enter or Escape puts into a field before editing ends.
 enum class FieldCheck {

@@ -1,11 +1,11 @@
 #include "input/input_loop.h"
 
-#include "app/monitor_state.h"
 #include "input/actions.h"
 #include "input/regions.h"
 #include "input/terminate.h"
 #include "os/os.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 
 namespace {
 constexpr int TURN_PAUSE_MS = 80;

@@ -1,11 +1,10 @@
 // Marking a process for logging with a press on its marker box.
-#include "app/monitor_state.h"
 #include "input/actions.h"
 #include "input/regions.h"
 #include "input/state_lock_guard.h"
 #include "os/os.h"
-#include "probe/process_table.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 
 namespace {
 constexpr int TOGGLE_PAUSE_MS = 120;

@@ -1,11 +1,11 @@
 // Scrolling the list: arrows, thumb drag, wheel and the navigation keys.
 // Every single step happens under stateLock with its redraw.
-#include "app/monitor_state.h"
 #include "input/actions.h"
 #include "input/regions.h"
 #include "input/state_lock_guard.h"
 #include "os/os.h"
 #include "screen/list_view.h"
+#include "state/monitor_state.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // stateLock for one scope. The input thread never nests two of these.
 #pragma once
 
-#include "app/monitor_state.h"
+#include "state/monitor_state.h"
 
 class StateLockGuard {
 public:

@@ -2,12 +2,11 @@
 
 #include <string>
 
-#include "app/monitor_state.h"
 #include "input/regions.h"
 #include "input/state_lock_guard.h"
 #include "os/os.h"
-#include "probe/process_table.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 
 namespace {
 

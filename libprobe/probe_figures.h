@@ -1,6 +1,9 @@
 // The arithmetic behind corvprobe's figures, free of any system call so that
 // each rule (rounding, clamps, the truncating clock division) can be checked
-// with exact values.
+// with exact values. The rounding, saturation and clock rules are the
+// monitor's own (figures/rounding.h); what is the library's alone is the
+// shape of its answers (0 for what cannot be measured) and its checked
+// 64-bit time arithmetic.
 #pragma once
 
 #include <cstdint>

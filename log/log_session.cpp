@@ -5,16 +5,16 @@
 #include <mutex>
 #include <string>
 
-#include "app/monitor_state.h"
+#include "figures/numeric_text.h"
+#include "figures/rounding.h"
 #include "log/log_writer.h"
-#include "log/numeric_text.h"
 #include "log/session_plan.h"
 #include "os/os.h"
 #include "probe/process_sample.h"
 #include "probe/process_table.h"
-#include "probe/rounding.h"
 #include "probe/system_load.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 
 namespace {
 
@@ -156,4 +156,10 @@ LogOutcome runLogSession() {
         outcome.failure = logFailureText(writer);
     }
     return outcome;
+}
+
+void runLogSessionBesideLoop() {
+    monitorState.logState = LOG_RUNNING;
+    std::lock_guard<std::mutex> gate(cycleGate);
+    runLogSession();
 }

@@ -15,3 +15,10 @@ struct LogOutcome {
 // A log that cannot be written does not end the session early: it runs its
 // whole course either way.
 LogOutcome runLogSession();
+
+// Starts a log session from the window (on the input thread): sets logState
+// and runs the session while the sampling loop stands aside. A cycle that is
+// under way when the button is pressed finishes first; the next cycle waits
+// (on cycleGate) until the session is over, so the two never use the tables
+// at once.
+void runLogSessionBesideLoop();

@@ -3,10 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/monitor_state.h"
+#include "figures/clock_text.h"
 #include "os/os.h"
-#include "probe/process_table.h"
-#include "screen/gauges.h"
+#include "state/monitor_state.h"
 
 namespace {
 

@@ -4,7 +4,12 @@
 // Text is gathered in memory and reaches the file in whole pieces: the
 // header at once, each record (its line and the empty line after it) with
 // one write. The file is unbuffered, so a log cut short by a crash or a kill
-// holds the header and whole records only.
+// between two writes holds the header and whole records only. A kill amid a
+// write can still cut that one piece: the system copies a write into the
+// file page by page and stops at a fatal signal between pages (Linux checks
+// before each page), so a record whose write spans a 4096-byte boundary of
+// the file may end at that boundary. Such a file ends mid-line at a multiple
+// of the page size; everything before its last record is whole.
 //
 // Every call's result is checked. The first failure (the file cannot be
 // created, a write or the close fails) is kept with the system's reason; a

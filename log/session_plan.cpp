@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "probe/rounding.h"
+#include "figures/rounding.h"
 
 double usableIntervalMs(double intervalMs) {
     return (std::isfinite(intervalMs) && intervalMs > 0.0) ? intervalMs : 0.0;

@@ -1,12 +1,12 @@
 #include "probe/process_sample.h"
 
-#include "app/monitor_state.h"
+#include "figures/rounding.h"
 #include "os/os.h"
 #include "probe/process_table.h"
-#include "probe/rounding.h"
 #include "probe/time_arithmetic.h"
 #include "screen/list_view.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 
 std::int32_t kilobytesFromBytes(std::uint64_t bytes) {
     return rounding::nearestSaturated(static_cast<double>(bytes) / 1024.0);

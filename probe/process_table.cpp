@@ -1,10 +1,7 @@
 #include "probe/process_table.h"
 
-#include "app/monitor_state.h"
 #include "os/os.h"
-
-std::vector<ProcessEntry> processTable;
-std::uint64_t processTableTakenAt = 0;
+#include "state/monitor_state.h"
 
 void enumerateProcesses() {
     static std::vector<os::ProcessInfo> snapshot;  // kept to reuse its storage
@@ -24,11 +21,4 @@ void enumerateProcesses() {
         row.pid = entry.pid;
         row.name.assign(entry.name.c_str());  // up to its terminating NUL
     }
-}
-
-bool rowIsMarked(std::int32_t row) {
-    if (row < 1) return false;
-    const auto at = static_cast<std::size_t>(row);
-    if (at >= markedPid.size() || at >= processTable.size()) return false;
-    return markedPid[at] != 0 && markedPid[at] == processTable[at].pid;
 }

@@ -1,18 +1,16 @@
 #include "probe/system_load.h"
 
-#include "app/monitor_state.h"
+#include "figures/rounding.h"
 #include "os/cycle_window.h"
 #include "os/os.h"
-#include "probe/rounding.h"
 #include "probe/time_arithmetic.h"
 #include "screen/gauges.h"
+#include "state/monitor_state.h"
 
 float cpuClockFromCycles(std::uint32_t before, std::uint32_t after) {
     // The counter's low half wraps; the difference read as signed 32 bits is
     // the count over the window.
-    const auto cycles = static_cast<std::int32_t>(after - before);
-    const std::int32_t hundredths = cycles / 100000;  // truncates toward zero
-    return static_cast<float>(hundredths / 100.0);
+    return rounding::gigahertzFromTicks(static_cast<std::int32_t>(after - before));
 }
 
 void measureCpuClock() {

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "app/monitor_state.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 
 namespace {
 constexpr const char* CAPTION = "Corvane  v1.0.1";

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
-#include "app/monitor_state.h"
+#include "figures/clock_text.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 
 namespace {
 
@@ -42,14 +42,6 @@ const std::string_view blocks45(
 int baseline() { return monitorState.screenHeight - 12; }
 
 }  // namespace
-
-std::string clockText(float gigahertz) {
-    char buffer[48];
-    const int n = std::snprintf(buffer, sizeof buffer, "%.7g", static_cast<double>(gigahertz));
-    std::string text(buffer, n > 0 ? std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1) : 0);
-    if (!text.empty() && text.back() == '.') text.pop_back();
-    return text;
-}
 
 void drawCpuGauge(std::int32_t load, float clockGHz) {
     const int y = baseline();

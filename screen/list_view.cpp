@@ -10,10 +10,9 @@
 #include <mutex>
 #include <string_view>
 
-#include "app/monitor_state.h"
-#include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/write_watch.h"
+#include "state/monitor_state.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "app/entry.h"
-#include "app/monitor_state.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 #include "tests/log/log_test_files.h"
 

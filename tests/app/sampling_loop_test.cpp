@@ -10,11 +10,12 @@
 #include <string>
 #include <thread>
 
-#include "app/monitor_state.h"
 #include "app/windowed.h"
+#include "log/log_session.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

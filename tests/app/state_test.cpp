@@ -5,8 +5,8 @@
 #include <chrono>
 #include <thread>
 
-#include "app/monitor_state.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

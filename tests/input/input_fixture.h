@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/monitor_state.h"
 #include "input/input_loop.h"
 #include "probe/process_table.h"
 #include "screen/frame.h"
@@ -26,6 +25,7 @@
 #include "screen/surface.h"
 #include "screen/window_backend.h"
 #include "screen/window_memory.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace inputtest {

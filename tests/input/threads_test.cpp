@@ -13,13 +13,13 @@
 #include <string>
 #include <thread>
 
-#include "app/monitor_state.h"
 #include "app/windowed.h"
 #include "input/input_loop.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
 #include "screen/window_memory.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

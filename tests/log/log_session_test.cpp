@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/monitor_state.h"
 #include "log/log_session.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 #include "tests/log/log_test_files.h"
 

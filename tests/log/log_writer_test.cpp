@@ -9,9 +9,9 @@
 #include <sys/resource.h>
 #endif
 
-#include "app/monitor_state.h"
 #include "log/log_writer.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 #include "tests/log/log_test_files.h"
 

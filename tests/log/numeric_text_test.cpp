@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "log/numeric_text.h"
+#include "figures/numeric_text.h"
 
 namespace {
 

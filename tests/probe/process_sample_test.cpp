@@ -1,9 +1,9 @@
 // One row's CPU share and working set on the scripted OS.
 #include <gtest/gtest.h>
 
-#include "app/monitor_state.h"
 #include "probe/process_sample.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

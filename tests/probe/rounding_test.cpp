@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "probe/rounding.h"
+#include "figures/rounding.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // CPU clock, CPU load and memory on the scripted OS.
 #include <gtest/gtest.h>
 
-#include "app/monitor_state.h"
 #include "probe/system_load.h"
+#include "state/monitor_state.h"
 #include "tests/fake/fake_os.h"
 
 namespace {

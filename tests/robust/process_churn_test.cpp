@@ -18,10 +18,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/monitor_state.h"
 #include "app/windowed.h"
 #include "corvprobe.h"
+#include "log/log_session.h"
 #include "probe/process_table.h"
+#include "state/monitor_state.h"
 #include "tests/robust/log_shape.h"
 
 extern char** environ;

@@ -1,6 +1,7 @@
 // The gauge texts in the bottom bar and the clock's number format.
 #include <gtest/gtest.h>
 
+#include "figures/clock_text.h"
 #include "screen/frame.h"
 #include "screen/gauges.h"
 #include "screen_test_util.h"

@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/monitor_state.h"
 #include "screen/font_cp437.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
 #include "screen/window_memory.h"
+#include "state/monitor_state.h"
 
 namespace screentest {
 

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/monitor_state.h"
 #include "probe/process_table.h"
 #include "screen/frame.h"
 #include "screen/gauges.h"
 #include "screen/list_view.h"
 #include "screen/surface.h"
+#include "state/monitor_state.h"
 #include "tests/support/png_writer.h"
 
 namespace {

@@ -1,8 +1,12 @@
-// Conversions of floating-point figures to integers, shared by the monitor
-// and the metrics library.
+// The figure rules: conversions of floating-point figures to integers and
+// the clock's truncation, used alike by the monitor (probe/, log/) and the
+// metrics library (libprobe/). Only code lives here, no state: the library
+// and the program each keep their own figures.
 //
 // Every such conversion rounds to the nearest integer with halves to even,
-// independent of the processor's current rounding mode. A share whose
+// independent of the processor's current rounding mode (floor, the
+// subtraction and fmod below are exact), so a host program that loaded the
+// library and changed the rounding mode gets the same figures. A share whose
 // quotient cannot be represented (division by zero, NaN, out of the 32-bit
 // range) becomes the most negative 32-bit value first, the way the
 // processor's own conversion reports it, and is then clamped at 0 by the
@@ -29,11 +33,15 @@ inline double nearest(double x) {
     return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
 }
 
+// Whether a (rounded) value is a signed 32-bit value: false for NaN,
+// infinities and everything outside the range.
+inline bool fitsInt32(double r) { return r >= -2147483648.0 && r <= 2147483647.0; }
+
 // nearest(x) as a signed 32-bit value; NaN, infinities and results outside
 // the 32-bit range give INT32_LOWEST.
 inline std::int32_t nearestInt32(double x) {
     const double r = nearest(x);
-    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return INT32_LOWEST;
+    if (!fitsInt32(r)) return INT32_LOWEST;
     return static_cast<std::int32_t>(r);
 }
 
@@ -54,6 +62,20 @@ inline std::int32_t sharePercent(std::int64_t part, std::int64_t whole) {
     const std::int32_t value =
         nearestInt32(static_cast<double>(part) / static_cast<double>(whole));
     return value < 0 ? 0 : value;
+}
+
+// The CPU clock from the counter ticks of a 10 ms window: ticks / 100000
+// with the division truncating toward zero (whole hundredths of a GHz, never
+// rounded up), then / 100 as the float nearest that figure (24,031,000 ->
+// 2.4, 339,999,999 -> 33.99).
+inline float gigahertzFromTicks(std::int32_t ticks) {
+    const std::int32_t hundredths = ticks / 100000;
+    // hundredths and 100 are exact floats, so one correctly rounded division
+    // gives the float nearest to hundredths / 100. On 32-bit x86 the x87
+    // divides at its full precision and the result would leave in ST(0)
+    // unrounded: the store to memory rounds it to the float promised.
+    volatile float ghz = static_cast<float>(hundredths) / 100.0f;
+    return ghz;
 }
 
 }  // namespace rounding

@@ -1,15 +1,16 @@
-#include "app/monitor_state.h"
+#include "state/monitor_state.h"
 
 #include <memory>
 #include <semaphore>
 
-#include "probe/process_table.h"
-
 MonitorState monitorState;
+std::vector<ProcessEntry> processTable;
+std::uint64_t processTableTakenAt = 0;
 std::vector<std::int32_t> markedPid;
 std::vector<std::int64_t> prevKernelTime;
 std::vector<std::int64_t> prevUserTime;
 std::mutex entryTextLock;
+std::mutex cycleGate;
 
 namespace {
 std::unique_ptr<std::binary_semaphore> stateLock;
@@ -21,6 +22,13 @@ void resizeRowArrays(std::int32_t count) {
     if (markedPid.size() < size) markedPid.resize(size, 0);
     if (prevKernelTime.size() < size) prevKernelTime.resize(size, 0);
     if (prevUserTime.size() < size) prevUserTime.resize(size, 0);
+}
+
+bool rowIsMarked(std::int32_t row) {
+    if (row < 1) return false;
+    const auto at = static_cast<std::size_t>(row);
+    if (at >= markedPid.size() || at >= processTable.size()) return false;
+    return markedPid[at] != 0 && markedPid[at] == processTable[at].pid;
 }
 
 void createStateLock() { stateLock = std::make_unique<std::binary_semaphore>(1); }

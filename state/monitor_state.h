@@ -1,5 +1,7 @@
-// The monitor program's shared state: one global record, the per-row arrays,
-// the lock between the sampling loop and the input thread, and the constants.
+// The monitor program's shared state: one global record, the process table
+// and the per-row arrays, the locks between the sampling loop, the input
+// thread and a window-started log session, and the constants. Every folder
+// of the monitor builds on it; it builds on nothing of the program.
 #pragma once
 
 #include <atomic>
@@ -46,6 +48,23 @@ struct MonitorState {
 
 extern MonitorState monitorState;
 
+struct ProcessEntry {
+    std::string name;  // executable file name, Windows-1252
+    std::int32_t pid = 0;
+    std::int32_t cpuPercent = 0;
+    std::int32_t ramKB = 0;
+};
+
+// The table of running processes (probe/process_table.h rebuilds it).
+// 1-based; index 0 exists and is never used. Rows above processCount may hold
+// stale entries of an earlier cycle.
+extern std::vector<ProcessEntry> processTable;
+
+// When the table was taken, on the clock of process start times
+// (os::processStartClock, read right after the snapshot): every process in
+// the table had started by then.
+extern std::uint64_t processTableTakenAt;
+
 // Per-row arrays, indexed by table row 1..processCount (index 0 unused).
 extern std::vector<std::int32_t> markedPid;
 extern std::vector<std::int64_t> prevKernelTime;
@@ -55,12 +74,23 @@ extern std::vector<std::int64_t> prevUserTime;
 // hold; new elements are 0. They never shrink.
 void resizeRowArrays(std::int32_t count);
 
+// Marks stay with their rows while the table is rebuilt, so a mark may name
+// a process that has since moved to another row. A row counts as marked only
+// while its mark is the PID it shows: that is when the list draws its cross,
+// when a press unmarks it and when a session logs it.
+bool rowIsMarked(std::int32_t row);
+
 // The entry texts are written on the input thread, by the field editor and
 // by a window-started session that puts in its defaults, while the sampling
 // loop may be reading durationText to size its long pause. Whoever changes
 // a text holds this lock while doing so, and the loop holds it while it
 // reads; the input thread reads the texts it alone writes without it.
 extern std::mutex entryTextLock;
+
+// Held by the sampling loop for the whole work of a cycle and by a
+// window-started log session for its whole run. The loop's long pause keeps
+// it out of the way for most of a session; this makes sure of it for all of it.
+extern std::mutex cycleGate;
 
 // stateLock: one holder at a time, never taken twice by the same thread.
 void createStateLock();

@@ -1,4 +1,4 @@
-#include "log/numeric_text.h"
+#include "figures/numeric_text.h"
 
 #include <charconv>
 #include <cmath>
