@@ -19,11 +19,10 @@ struct Rect {
     int left, top, right, bottom;
 
     constexpr bool contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
-    // Less `d` pixels on every side: the inside of an outlined box.
+    // Less `d` pixels on every side: the inside of an outlined box; or on
+    // the left and right only.
     constexpr Rect inset(int d) const { return {left + d, top + d, right - d, bottom - d}; }
     constexpr Rect insetX(int d) const { return {left + d, top, right - d, bottom}; }
-    constexpr Rect insetY(int d) const { return {left, top + d, right, bottom - d}; }
-    constexpr Rect shifted(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
 };
 
 // --- the window -------------------------------------------------------------

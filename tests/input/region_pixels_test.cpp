@@ -5,6 +5,7 @@
 // outside each side must be the control's edge (its outline, a separator) or
 // what surrounds it. A control that moves without its region, or a region
 // that moves off its control, fails here by a single pixel.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
