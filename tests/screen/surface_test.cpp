@@ -205,7 +205,8 @@ std::vector<std::uint32_t> referenceLine(long long x1, long long y1, long long x
             y = y1 + sMajor * i;
             x = x1 + sMinor * d;
         }
-        if (x >= 0 && x < SURFACE_WIDTH && y >= 0 && y < SURFACE_HEIGHT) out[y * SURFACE_WIDTH + x] = RED;
+        if (x >= 0 && x < SURFACE_WIDTH && y >= 0 && y < SURFACE_HEIGHT)
+            out[static_cast<std::size_t>(y * SURFACE_WIDTH + x)] = RED;
     }
     return out;
 }
