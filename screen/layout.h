@@ -67,7 +67,9 @@ constexpr int protectedNoteX = 628;
 // The erasing run under a row's texts, in glyphs: up to x 775.
 constexpr int rowEraserGlyphs = 87;
 // Everything of row r: marker box and text line, as far as the eraser reaches.
-constexpr Rect rowArea(int r) { return {markerBox(r).left, markerBox(r).top, rowNameX + 8 * rowEraserGlyphs - 1, markerBox(r).bottom}; }
+constexpr Rect rowArea(int r) {
+    return {markerBox(r).left, markerBox(r).top, rowNameX + 8 * rowEraserGlyphs - 1, markerBox(r).bottom};
+}
 // A left press in the marker column (the whole height of the window) marks
 // the row whose band it lands in; column and bands are the marker boxes less
 // their outline. Right presses end a process only over the row texts, not
@@ -131,14 +133,16 @@ constexpr Rect startButtonPress(int height) { return footer(height).startButton.
 // --- the gauge bar -----------------------------------------------------------
 
 struct GaugeBar {
-    Rect bar;        // accent; white line along its top row from x 1
-    int baseline;    // glyph row of the gauge texts
-    int cpuLoadX;    // "CPU-Auslastung: n%", erased 45 glyphs wide
-    int cpuClockX;   // "CPU-Takt: n GHz"
+    Rect bar;          // accent; white line along its top row from x 1
+    int baseline;      // glyph row of the gauge texts
+    int cpuLoadX;      // "CPU-Auslastung: n%", erased 45 glyphs wide
+    int cpuClockX;     // "CPU-Takt: n GHz"
     int totalMemoryX;  // "Gesamtspeicher: n MB"
     int memoryLoadX;   // "Speicherauslastung: n%", erased 24 glyphs wide
 };
 
-constexpr GaugeBar gaugeBar(int height) { return {{0, height - 16, windowRight, height - 1}, height - 12, 8, 190, 380, 607}; }
+constexpr GaugeBar gaugeBar(int height) {
+    return {{0, height - 16, windowRight, height - 1}, height - 12, 8, 190, 380, 607};
+}
 
 }  // namespace layout

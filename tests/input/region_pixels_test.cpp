@@ -62,8 +62,9 @@ bool inWindow(int x, int y) { return x >= 0 && x < SURFACE_WIDTH && y >= 0 && y 
             if (!member(x, y)) continue;
             const std::uint32_t c = surface::pixel(x, y);
             if (!oneOf(c, inside))
-                return ::testing::AssertionFailure() << what << ": pixel (" << x << ", " << y << ") inside the region is "
-                                                     << hex(c) << ", not one of the control's " << list(inside);
+                return ::testing::AssertionFailure() << what << ": pixel (" << x << ", " << y
+                                                     << ") inside the region is " << hex(c)
+                                                     << ", not one of the control's " << list(inside);
         }
     struct Side {
         const char* name;
@@ -178,7 +179,8 @@ protected:
             track ? Colours{colourWhite, colourAccent, colourBackground} : Colours{colourBackground};
         // The track and the thumb fill the bar's whole width.
         const Colours trackEdge = track ? Colours{colourWhite, colourAccent} : Colours{colourBackground};
-        EXPECT_TRUE(liesOnControl("scroll column, track", middle, member, trackColours, {trackEdge, {}, trackEdge, {}}));
+        EXPECT_TRUE(
+            liesOnControl("scroll column, track", middle, member, trackColours, {trackEdge, {}, trackEdge, {}}));
         EXPECT_TRUE(liesOnControl("scroll column, down arrow", down, member, button(downActive),
                                   {ink(downActive), {}, ink(downActive), around}));
     }
