@@ -13,6 +13,7 @@
 #include "probe/process_table.h"
 #include "probe/system_load.h"
 #include "screen/frame.h"
+#include "screen/layout.h"
 #include "screen/list_view.h"
 #include "screen/surface.h"
 #include "state/monitor_state.h"
@@ -46,9 +47,9 @@ std::int64_t sessionPauseMs() {
 }  // namespace
 
 void blankScreenRow(int s) {
-    static const std::string eraser(87, static_cast<char>(glyphFullBlock));
-    drawText(80, 16 * s + 25, eraser, colourBackground);
-    fillBox(20, 16 * s + 21, 34, 16 * s + 34, colourBackground);
+    static const std::string eraser(layout::rowEraserGlyphs, static_cast<char>(glyphFullBlock));
+    drawText(layout::rowNameX, layout::rowTextY(s), eraser, colourBackground);
+    fillBox(layout::markerBox(s), colourBackground);
 }
 
 void keyInterruptiblePause(std::int64_t ms) {

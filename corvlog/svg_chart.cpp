@@ -113,7 +113,8 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
     };
 
     const int columnsPerLegendRow = std::max(1, plotWidth / 300);
-    const int legendRows = static_cast<int>((series.size() + columnsPerLegendRow - 1) / columnsPerLegendRow);
+    const auto perLegendRow = static_cast<std::size_t>(columnsPerLegendRow);  // at least 1
+    const int legendRows = static_cast<int>((series.size() + perLegendRow - 1) / perLegendRow);
     const int totalHeight = layout.height + LINE * legendRows + 8;
 
     std::string svg;
@@ -224,8 +225,8 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
     const int columnWidth = plotWidth / columnsPerLegendRow;
     for (std::size_t i = 0; i < series.size(); ++i) {
         const ChartSeries& s = series[i];
-        const int x = plotLeft + static_cast<int>(i % columnsPerLegendRow) * columnWidth;
-        const int y = legendTop + static_cast<int>(i / columnsPerLegendRow) * LINE;
+        const int x = plotLeft + static_cast<int>(i % perLegendRow) * columnWidth;
+        const int y = legendTop + static_cast<int>(i / perLegendRow) * LINE;
         std::string label = cp1252ToUtf8(s.name);
         if (s.series > 1) label += " #" + std::to_string(s.series);
         if (files.size() > 1) label += " \u2014 " + files[s.file].path;

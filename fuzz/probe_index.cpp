@@ -17,6 +17,9 @@
 
 namespace {
 
+// Exact models in 128 bits, an extension of GCC and Clang.
+__extension__ typedef __int128 Int128;
+
 std::int64_t time64(fuzz::Input& in) {
     const std::uint8_t how = in.byte();
     switch (how % 8) {
@@ -31,17 +34,17 @@ std::int64_t time64(fuzz::Input& in) {
 // exact figure is too large to be told from its floating-point form.
 std::int64_t exactPercent(std::int64_t part, std::int64_t whole) {
     if (whole == 0) return 0;
-    __int128 scaled = static_cast<__int128>(part) * 100;
+    Int128 scaled = static_cast<Int128>(part) * 100;
     if (scaled > std::numeric_limits<std::int64_t>::max() || scaled < std::numeric_limits<std::int64_t>::min()) return 0;
-    __int128 w = whole;
+    Int128 w = whole;
     if (w < 0) {
         w = -w;
         scaled = -scaled;
     }
     if (scaled < 0) return 0;
     if (w > (1 << 20) || scaled / w > (1 << 24)) return -1;
-    const __int128 q = scaled / w, r = scaled % w;
-    __int128 out = q;
+    const Int128 q = scaled / w, r = scaled % w;
+    Int128 out = q;
     if (2 * r > w || (2 * r == w && (q & 1))) out = q + 1;
     return static_cast<std::int64_t>(out);
 }

@@ -20,6 +20,9 @@
 
 namespace {
 
+// Exact models in 128 bits, an extension of GCC and Clang.
+__extension__ typedef __int128 Int128;
+
 constexpr int W = SURFACE_WIDTH;
 constexpr int H = SURFACE_HEIGHT;
 
@@ -108,8 +111,8 @@ void modelLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y
     for (std::int64_t major = 0; major < limit; ++major) {
         const std::int64_t i = stepM >= 0 ? major - m1 : m1 - major;
         if (i < 0 || i > n || (stepM == 0 && major != m1)) continue;
-        const __int128 d = n == 0 ? 0 : (static_cast<__int128>(2) * i * a + n) / (static_cast<__int128>(2) * n);
-        const __int128 minor = static_cast<__int128>(s1) + stepS * d;
+        const Int128 d = n == 0 ? 0 : (static_cast<Int128>(2) * i * a + n) / (static_cast<Int128>(2) * n);
+        const Int128 minor = static_cast<Int128>(s1) + stepS * d;
         if (minor < -1 || minor > 1000) continue;
         if (xMajor)
             plot(major, static_cast<std::int64_t>(minor), colour);

@@ -5,8 +5,10 @@
 #include "os/os.h"
 #include "screen/surface.h"
 
-const EntryField durationField{&MonitorState::durationText, 169, 252, 180, FieldCheck::EmptyBecomesFive};
-const EntryField intervalField{&MonitorState::intervalText, 377, 460, 388, FieldCheck::BelowTwoHundredBecomes200};
+const EntryField durationField{&MonitorState::durationText, &layout::Footer::durationField,
+                                FieldCheck::EmptyBecomesFive};
+const EntryField intervalField{&MonitorState::intervalText, &layout::Footer::intervalField,
+                                FieldCheck::BelowTwoHundredBecomes200};
 
 namespace {
 
@@ -14,16 +16,15 @@ constexpr std::size_t MAX_DIGITS = 8;
 constexpr int EDIT_PAUSE_MS = 80;
 
 void drawFrame(const EntryField& field, std::uint32_t colour) {
-    const int h = monitorState.screenHeight;
-    drawBox(field.left - 1, h - 50, field.right + 1, h - 32, colour);
+    drawBox(field.at(monitorState.screenHeight).box, colour);
 }
 
 // Blank-out run in the field's white, then the text in black.
 void drawFieldText(const EntryField& field) {
-    const int h = monitorState.screenHeight;
+    const layout::Point at = field.at(monitorState.screenHeight).text;
     const std::string blank(MAX_DIGITS, static_cast<char>(glyphFullBlock));
-    drawText(field.textX, field.textY(h), blank, colourWhite);
-    drawText(field.textX, field.textY(h), monitorState.*field.text, colourBlack);
+    drawText(at.x, at.y, blank, colourWhite);
+    drawText(at.x, at.y, monitorState.*field.text, colourBlack);
 }
 
 // Enter/Escape: the field's own default for a value it cannot use.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "input/pointer.h"
+#include "screen/layout.h"
 #include "state/monitor_state.h"
 
 // What Enter or Escape puts into a field before editing ends.
@@ -12,18 +13,15 @@ enum class FieldCheck {
     BelowTwoHundredBecomes200, // interval in milliseconds
 };
 
-// The fixed description of one field. Vertical positions hang from the
-// bottom of the drawing area (screenHeight), like the whole footer.
+// The fixed description of one field: its text, its place in the footer and
+// its check. The footer hangs from the bottom of the drawing area, so the
+// place depends on its height (screenHeight).
 struct EntryField {
     std::string MonitorState::*text;
-    int left;   // hit region x left..right; the frame runs one pixel outside
-    int right;
-    int textX;  // first glyph cell of the text
+    layout::EntryFieldPlace layout::Footer::*place;
     FieldCheck check;
 
-    int hitTop(int height) const { return height - 49; }
-    int hitBottom(int height) const { return height - 33; }
-    int textY(int height) const { return height - 45; }
+    layout::EntryFieldPlace at(int height) const { return layout::footer(height).*place; }
 };
 
 extern const EntryField durationField;

@@ -3,6 +3,7 @@
 #include "input/regions.h"
 #include "input/state_lock_guard.h"
 #include "os/os.h"
+#include "screen/layout.h"
 #include "screen/surface.h"
 #include "state/monitor_state.h"
 
@@ -17,8 +18,7 @@ void toggleMarkerAt(int y) {
         int rows = s.lastRow - s.firstRow + 1;
         if (rows > VISIBLE_ROWS) rows = VISIBLE_ROWS;
         for (int r = 1; r <= rows; ++r) {
-            const int top = rowBandTop(r);
-            if (y < top || y > rowBandBottom(r)) continue;
+            if (y < rowBandTop(r) || y > rowBandBottom(r)) continue;
             const int i = s.firstRow + r - 1;
             if (i < 1) continue;
             const auto index = static_cast<std::size_t>(i);
@@ -27,13 +27,15 @@ void toggleMarkerAt(int y) {
             // A mark that is not the row's PID shows no cross: the press marks.
             if (!rowIsMarked(i)) {
                 markedPid[index] = processTable[index].pid;
-                drawLine(20, top - 1, 34, top + 12, colourBlack);
-                drawLine(34, top - 1, 20, top + 12, colourBlack);
+                const layout::Rect box = layout::markerBox(r);
+                drawLine(box.left, box.top, box.right, box.bottom, colourBlack);
+                drawLine(box.right, box.top, box.left, box.bottom, colourBlack);
             } else {
                 // One pixel inside the box: its black outline stays.
                 markedPid[index] = 0;
-                drawLine(21, top, 33, top + 11, colourWhite);
-                drawLine(33, top, 21, top + 11, colourWhite);
+                const layout::Rect inside = layout::markerBox(r).inset(1);
+                drawLine(inside.left, inside.top, inside.right, inside.bottom, colourWhite);
+                drawLine(inside.right, inside.top, inside.left, inside.bottom, colourWhite);
             }
         }
     }

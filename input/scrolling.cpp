@@ -4,13 +4,13 @@
 #include "input/regions.h"
 #include "input/state_lock_guard.h"
 #include "os/os.h"
+#include "screen/layout.h"
 #include "screen/list_view.h"
 #include "state/monitor_state.h"
 
 namespace {
 
 constexpr int DRAG_PAUSE_MS = 5;
-constexpr double TRACK_SPAN = 450.0;
 
 int wheelSeenLast = 0;
 
@@ -43,7 +43,7 @@ void dragThumb(int startY) {
         {
             StateLockGuard guard;
             if (s.processCount > 0) {
-                const double step = TRACK_SPAN / s.processCount;
+                const double step = layout::thumbSpan / s.processCount;
                 if (p.y >= anchor + step && s.lastRow < s.processCount) {
                     stepDown();
                     anchor = p.y;

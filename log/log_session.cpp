@@ -13,6 +13,7 @@
 #include "probe/process_sample.h"
 #include "probe/process_table.h"
 #include "probe/system_load.h"
+#include "screen/layout.h"
 #include "screen/surface.h"
 #include "state/monitor_state.h"
 
@@ -63,26 +64,29 @@ LogOutcome runLogSession() {
     const os::LocalTime started = os::localTime();
     const std::string startTime = twoDigits(started.hour) + twoDigits(started.minute) + twoDigits(started.second);
 
-    const int textY = s.screenHeight - 45;
+    const layout::Footer footer = layout::footer(s.screenHeight);
+    const layout::Point duration = footer.durationField.text, interval = footer.intervalField.text;
+    const layout::Point label = footer.startLabel;
+    const layout::Rect border = layout::border(s.screenHeight);
     // The sampling loop may be reading durationText meanwhile.
     if (s.durationText.empty()) {
         {
             std::lock_guard<std::mutex> texts(entryTextLock);
             s.durationText = "4";
         }
-        drawText(180, textY, s.durationText, colourBlack);
+        drawText(duration.x, duration.y, s.durationText, colourBlack);
     }
     if (s.intervalText.empty()) {
         {
             std::lock_guard<std::mutex> texts(entryTextLock);
             s.intervalText = "400";
         }
-        drawText(388, textY, s.intervalText, colourBlack);
+        drawText(interval.x, interval.y, s.intervalText, colourBlack);
     }
 
-    drawBox(0, 0, 799, s.screenHeight - 1, colourLogging);
-    drawText(688, textY, buttonErase, colourAccent);
-    drawText(688, textY, "LOGGE!", colourWhite);
+    drawBox(border, colourLogging);
+    drawText(label.x, label.y, buttonErase, colourAccent);
+    drawText(label.x, label.y, "LOGGE!", colourWhite);
 
     const os::LocalTime today = os::localTime();
     std::string fileName = "Log " + twoDigits(today.day) + "-" + twoDigits(today.month) + "-" +
@@ -145,9 +149,9 @@ LogOutcome runLogSession() {
     closeLog(writer);
     s.logState = LOG_IDLE;
 
-    drawText(688, textY, buttonErase, colourAccent);
-    drawText(688, textY, "START!", colourWhite);
-    drawBox(0, 0, 799, s.screenHeight - 1, colourWhite);
+    drawText(label.x, label.y, buttonErase, colourAccent);
+    drawText(label.x, label.y, "START!", colourWhite);
+    drawBox(border, colourWhite);
 
     LogOutcome outcome;
     outcome.fileName = fileName;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "screen/layout.h"
 #include "screen/surface.h"
 #include "state/monitor_state.h"
 
@@ -18,57 +19,64 @@ constexpr const char* FOOTER =
 }  // namespace
 
 void drawMarkerBox(int r) {
-    const int top = 16 * r + 21;
-    fillBox(20, top, 34, top + 13, colourWhite);
-    drawBox(20, top, 34, top + 13, colourBlack);
+    const layout::Rect box = layout::markerBox(r);
+    fillBox(box, colourWhite);
+    drawBox(box, colourBlack);
 }
 
 void drawStaticFrame() {
     monitorState.screenHeight = SURFACE_HEIGHT;
     const int h = monitorState.screenHeight;
+    const layout::Rect window = layout::border(h);
 
     openWindow(SURFACE_WIDTH, SURFACE_HEIGHT);
     setWindowTitle("Corvane");
 
-    fillBox(0, 0, 800, h, colourBackground);
+    fillBox(window, colourBackground);
 
     // Title bar.
-    fillBox(0, 0, 800, 16, colourAccent);
-    drawLine(1, 16, 799, 16, colourWhite);
+    const layout::Rect title = layout::titleBar;
+    fillBox(title, colourAccent);
+    drawLine(title.left + 1, title.bottom, title.right, title.bottom, colourWhite);
 
     // Bottom bar for the gauges.
-    fillBox(0, h, 800, h - 16, colourAccent);
-    setPixel(1, h - 15, colourWhite);
-    setPixel(798, h - 15, colourWhite);
-    drawLine(1, h - 16, 799, h - 16, colourWhite);
+    const layout::Rect gauges = layout::gaugeBar(h).bar;
+    fillBox(gauges, colourAccent);
+    setPixel(gauges.left + 1, gauges.top + 1, colourWhite);
+    setPixel(gauges.right - 1, gauges.top + 1, colourWhite);
+    drawLine(gauges.left + 1, gauges.top, gauges.right, gauges.top, colourWhite);
 
     // Minimise and close boxes.
-    drawLine(784, 0, 784, 16, colourWhite);
-    drawLine(768, 0, 768, 16, colourWhite);
-    drawLine(797, 3, 786, 13, colourWhite);
-    drawLine(797, 13, 786, 3, colourWhite);
-    drawLine(770, 8, 782, 8, colourWhite);
+    drawLine(layout::closeSeparatorX, title.top, layout::closeSeparatorX, title.bottom, colourWhite);
+    drawLine(layout::minimiseSeparatorX, title.top, layout::minimiseSeparatorX, title.bottom, colourWhite);
+    const layout::Point crossTop = layout::closeCrossTop, crossBottom = layout::closeCrossBottom;
+    drawLine(crossTop.x, crossTop.y, crossBottom.x, crossBottom.y, colourWhite);
+    drawLine(crossTop.x, crossBottom.y, crossBottom.x, crossTop.y, colourWhite);
+    drawLine(layout::minimiseBarFrom.x, layout::minimiseBarFrom.y, layout::minimiseBarTo.x, layout::minimiseBarTo.y,
+             colourWhite);
 
-    drawBox(0, 0, 799, h - 1, colourWhite);
+    drawBox(window, colourWhite);
 
-    drawText(8, 5, CAPTION, colourWhite);
-    drawText(8, 24, COLUMN_HEADER, colourAccent);
-    drawText(20, h - 45, FOOTER, colourBlack);
+    const layout::Footer footer = layout::footer(h);
+    drawText(layout::caption.x, layout::caption.y, CAPTION, colourWhite);
+    drawText(layout::columnHeader.x, layout::columnHeader.y, COLUMN_HEADER, colourAccent);
+    drawText(footer.sentence.x, footer.sentence.y, FOOTER, colourBlack);
 
     // The two entry fields start empty.
-    fillBox(168, h - 50, 253, h - 32, colourWhite);
-    drawBox(168, h - 50, 253, h - 32, colourBlack);
-    fillBox(376, h - 50, 461, h - 32, colourWhite);
-    drawBox(376, h - 50, 461, h - 32, colourBlack);
+    for (const layout::Rect field : {footer.durationField.box, footer.intervalField.box}) {
+        fillBox(field, colourWhite);
+        drawBox(field, colourBlack);
+    }
 
     // Start button with its corners rounded off.
-    fillBox(640, h - 57, 780, h - 25, colourAccent);
-    drawBox(640, h - 57, 780, h - 25, colourBlack);
-    setPixel(780, h - 57, colourBackground);
-    setPixel(780, h - 25, colourBackground);
-    setPixel(640, h - 57, colourBackground);
-    setPixel(640, h - 25, colourBackground);
-    drawText(688, h - 45, "START!", colourWhite);
+    const layout::Rect button = footer.startButton;
+    fillBox(button, colourAccent);
+    drawBox(button, colourBlack);
+    setPixel(button.right, button.top, colourBackground);
+    setPixel(button.right, button.bottom, colourBackground);
+    setPixel(button.left, button.top, colourBackground);
+    setPixel(button.left, button.bottom, colourBackground);
+    drawText(footer.startLabel.x, footer.startLabel.y, "START!", colourWhite);
 
     // One empty marker box per row that will show a process; start-up has
     // set firstRow to 1, so the table index is also the visible row here.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "figures/clock_text.h"
+#include "screen/layout.h"
 #include "screen/surface.h"
 #include "state/monitor_state.h"
 
@@ -39,30 +40,32 @@ const std::string_view blocks45(
     "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB",
     45);
 
-int baseline() { return monitorState.screenHeight - 12; }
+layout::GaugeBar bar() { return layout::gaugeBar(monitorState.screenHeight); }
 
 }  // namespace
 
 void drawCpuGauge(std::int32_t load, float clockGHz) {
-    const int y = baseline();
+    const layout::GaugeBar g = bar();
+    const int y = g.baseline;
     lockScreen();
-    drawText(8, y, blocks45, colourAccent);
+    drawText(g.cpuLoadX, y, blocks45, colourAccent);
     TextBuffer loadText;
     (loadText << "CPU-Auslastung: ").number(load) << "%";
-    drawText(8, y, loadText.view(), colourWhite);
+    drawText(g.cpuLoadX, y, loadText.view(), colourWhite);
     TextBuffer clock;
     clock << "CPU-Takt: " << clockText(clockGHz) << " GHz";
-    drawText(190, y, clock.view(), colourWhite);
+    drawText(g.cpuClockX, y, clock.view(), colourWhite);
     unlockScreen();
 }
 
 void drawMemoryGauge(std::uint32_t memoryLoad, std::int32_t totalMB) {
-    const int y = baseline();
-    drawText(607, y, blocks45.substr(0, 24), colourAccent);
+    const layout::GaugeBar g = bar();
+    const int y = g.baseline;
+    drawText(g.memoryLoadX, y, blocks45.substr(0, 24), colourAccent);
     TextBuffer loadText;
     (loadText << "Speicherauslastung: ").number(memoryLoad) << "%";
-    drawText(607, y, loadText.view(), colourWhite);
+    drawText(g.memoryLoadX, y, loadText.view(), colourWhite);
     TextBuffer total;
     (total << "Gesamtspeicher: ").number(totalMB) << " MB";
-    drawText(380, y, total.view(), colourWhite);
+    drawText(g.totalMemoryX, y, total.view(), colourWhite);
 }

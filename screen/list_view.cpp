@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "screen/layout.h"
 #include "screen/surface.h"
 #include "screen/write_watch.h"
 #include "state/monitor_state.h"
@@ -40,7 +41,7 @@ const std::string_view rowEraser(
     "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB"
     "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB"
     "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB",
-    87);
+    layout::rowEraserGlyphs);
 
 // A number, right-aligned so that its last digit ends just before `end`,
 // followed by a unit that does not count for the alignment.
@@ -73,7 +74,7 @@ std::int32_t nearestInt32(double v) {
 // The longest name whose glyphs end inside the row eraser (x 775): a longer
 // one runs on over the scroll controls and the border, so its row is always
 // drawn.
-constexpr std::size_t KEPT_NAME = 87;
+constexpr std::size_t KEPT_NAME = layout::rowEraserGlyphs;
 
 struct RowPicture {
     std::uint64_t writes = 0;  // the watch's count before this draw
@@ -120,10 +121,14 @@ struct ListPictures {
     RowPicture rows[VISIBLE_ROWS + 1];
 
     ListPictures() {
-        controlsWatch = writewatch::watch(778, 37, 792, 515);
+        const layout::Rect bar = layout::scrollBar;
+        controlsWatch = writewatch::watch(bar.left, bar.top, bar.right, bar.bottom);
         // Screen row s: the marker box and the text line, x 20..775,
         // y 16s + 21 .. 16s + 34.
-        for (int s = 1; s <= VISIBLE_ROWS; ++s) rowWatch[s] = writewatch::watch(20, 16 * s + 21, 775, 16 * s + 34);
+        for (int s = 1; s <= VISIBLE_ROWS; ++s) {
+            const layout::Rect row = layout::rowArea(s);
+            rowWatch[s] = writewatch::watch(row.left, row.top, row.right, row.bottom);
+        }
     }
 };
 
@@ -137,34 +142,34 @@ bool untouchedSince(int watchId, std::uint64_t before) {
     return watchId >= 0 && writewatch::writes(watchId) == before;
 }
 
-void drawScrollButton(int top, int bottom, bool enabled, int tipY, int baseY) {
+void drawScrollButton(const layout::Rect& button, bool enabled, int tipY, int baseY) {
     const std::uint32_t fill = enabled ? colourAccent : colourBackground;
     const std::uint32_t ink = enabled ? colourWhite : colourBlack;
-    fillBox(778, top, 792, bottom, fill);
-    drawBox(778, top, 792, bottom, ink);
-    drawLine(779, baseY, 785, tipY, ink);
-    drawLine(785, tipY, 791, baseY, ink);
+    fillBox(button, fill);
+    drawBox(button, ink);
+    drawLine(button.left + 1, baseY, layout::scrollArrowTipX, tipY, ink);
+    drawLine(layout::scrollArrowTipX, tipY, button.right - 1, baseY, ink);
 }
 
 void paintScrollControls(const ControlsPicture& c) {
-    drawScrollButton(37, 51, c.upActive, 39, 49);
-    drawScrollButton(501, 515, c.downActive, 513, 503);
+    drawScrollButton(layout::scrollUpArrow, c.upActive, layout::scrollUpTipY, layout::scrollUpBaseY);
+    drawScrollButton(layout::scrollDownArrow, c.downActive, layout::scrollDownTipY, layout::scrollDownBaseY);
 
+    const layout::Rect track = layout::scrollTrack;
     if (!c.track) {
-        fillBox(778, 52, 792, 500, colourBackground);
+        fillBox(track, colourBackground);
         return;
     }
-    fillBox(778, 52, 792, 500, colourWhite);
+    fillBox(track, colourWhite);
     const int top = c.thumbTop, bottom = c.thumbTop + c.thumbLength;
-    fillBox(778, top, 792, bottom, colourAccent);
-    setPixel(778, top, colourWhite);
-    setPixel(792, top, colourWhite);
-    setPixel(778, bottom, colourWhite);
-    setPixel(792, bottom, colourWhite);
+    fillBox(track.left, top, track.right, bottom, colourAccent);
+    setPixel(track.left, top, colourWhite);
+    setPixel(track.right, top, colourWhite);
+    setPixel(track.left, bottom, colourWhite);
+    setPixel(track.right, bottom, colourWhite);
     const double grip = top + c.thumbLength / 2.0;
-    drawLine(781, grip, 789, grip, colourBackground);
-    drawLine(781, grip - 3, 789, grip - 3, colourBackground);
-    drawLine(781, grip + 3, 789, grip + 3, colourBackground);
+    for (const double y : {grip, grip - layout::gripGap, grip + layout::gripGap})
+        drawLine(layout::gripLeft, y, layout::gripRight, y, colourBackground);
 }
 
 // Called with the pictures' mutex held. The thumb figures are published on
@@ -177,9 +182,13 @@ void drawScrollControls(ListPictures& p) {
     c.track = s.processCount > VISIBLE_ROWS;
     if (c.track) {
         const double count = s.processCount;
-        s.thumbLength = nearestInt32(30.0 / count * 450.0);
-        s.thumbTop = nearestInt32((450.0 - s.thumbLength) / (count - 30.0) * (static_cast<double>(s.firstRow) - 1.0) + 52.0);
-        if (s.thumbTop > 500 - s.thumbLength) s.thumbTop = 500 - s.thumbLength;
+        const double rows = VISIBLE_ROWS;
+        const layout::Rect track = layout::scrollTrack;
+        s.thumbLength = nearestInt32(rows / count * layout::thumbSpan);
+        s.thumbTop = nearestInt32((layout::thumbSpan - s.thumbLength) / (count - rows) *
+                                      (static_cast<double>(s.firstRow) - 1.0) +
+                                  track.top);
+        if (s.thumbTop > track.bottom - s.thumbLength) s.thumbTop = track.bottom - s.thumbLength;
         c.thumbTop = s.thumbTop;
         c.thumbLength = s.thumbLength;
     }
@@ -194,26 +203,28 @@ void drawScrollControls(ListPictures& p) {
     p.controls = c;
 }
 
-// One row drawn in full at text line t. Called with the pictures'
-// mutex held.
-void paintRow(const ProcessEntry& entry, int t, bool marked) {
-    drawText(80, t, rowEraser, colourBackground);
+// One row drawn in full as screen row r. Called with the pictures' mutex
+// held.
+void paintRow(const ProcessEntry& entry, int r, bool marked) {
+    const int t = layout::rowTextY(r);
+    const layout::Rect box = layout::markerBox(r);
+    drawText(layout::rowNameX, t, rowEraser, colourBackground);
     // Only a name with one of the converted letters costs a new string.
     if (needsConversion(entry.name))
-        drawText(80, t, toScreenText(entry.name), colourBlack);
+        drawText(layout::rowNameX, t, toScreenText(entry.name), colourBlack);
     else
-        drawText(80, t, entry.name, colourBlack);
-    drawNumber(382, t, entry.pid, "");
-    drawNumber(480, t, entry.cpuPercent, "%");
-    drawNumber(576, t, entry.ramKB, "KB");
-    if (entry.ramKB == 0) drawText(628, t, "Prozess gesch\x81tzt", colourBlack);
+        drawText(layout::rowNameX, t, entry.name, colourBlack);
+    drawNumber(layout::pidEndX, t, entry.pid, "");
+    drawNumber(layout::cpuEndX, t, entry.cpuPercent, "%");
+    drawNumber(layout::ramEndX, t, entry.ramKB, "KB");
+    if (entry.ramKB == 0) drawText(layout::protectedNoteX, t, "Prozess gesch\x81tzt", colourBlack);
 
     if (marked) {
-        drawLine(20, t - 4, 34, t + 9, colourBlack);
-        drawLine(34, t - 4, 20, t + 9, colourBlack);
+        drawLine(box.left, box.top, box.right, box.bottom, colourBlack);
+        drawLine(box.right, box.top, box.left, box.bottom, colourBlack);
     } else {
-        fillBox(20, t - 4, 34, t + 9, colourWhite);
-        drawBox(20, t - 4, 34, t + 9, colourBlack);
+        fillBox(box, colourWhite);
+        drawBox(box, colourBlack);
     }
 }
 
@@ -223,11 +234,11 @@ void drawRow(ListPictures& p, const ProcessEntry& entry, std::int32_t i, bool ma
     // and a row far off the window (a wild firstRow) would be clipped away
     // entirely.
     const std::int64_t screenRow = static_cast<std::int64_t>(i) - s.firstRow + 1;
-    const std::int64_t top = 16 * screenRow + 25;
+    const std::int64_t top = layout::rowPitch * screenRow + layout::rowTextY(0);
     if (top < -SURFACE_HEIGHT || top > SURFACE_HEIGHT) return;
-    const int t = static_cast<int>(top);
+    const int r = static_cast<int>(screenRow);
     if (screenRow < 1 || screenRow > VISIBLE_ROWS) {
-        paintRow(entry, t, marked);
+        paintRow(entry, r, marked);
         return;
     }
     RowPicture& kept = p.rows[screenRow];
@@ -237,7 +248,7 @@ void drawRow(ListPictures& p, const ProcessEntry& entry, std::int32_t i, bool ma
     const std::uint64_t before = writewatch::writes(watchId);
     {
         writewatch::DrawingFor own(watchId);
-        paintRow(entry, t, marked);
+        paintRow(entry, r, marked);
     }
     kept.keep(entry, marked, before);
     if (watchId < 0) kept.valid = false;

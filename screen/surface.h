@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "screen/layout.h"
+
 constexpr std::uint32_t colourBackground = 0xE2E4EB;
 constexpr std::uint32_t colourAccent = 0x0000FF;
 constexpr std::uint32_t colourWhite = 0xFFFFFF;
@@ -60,6 +62,9 @@ void drawLine(double x1, double y1, double x2, double y2, std::uint32_t colour);
 void drawBox(double x1, double y1, double x2, double y2, std::uint32_t colour);
 void fillBox(double x1, double y1, double x2, double y2, std::uint32_t colour);
 void setPixel(double x, double y, std::uint32_t colour);
+// The same for a rectangle of the window's layout.
+inline void drawBox(const layout::Rect& r, std::uint32_t colour) { drawBox(r.left, r.top, r.right, r.bottom, colour); }
+inline void fillBox(const layout::Rect& r, std::uint32_t colour) { fillBox(r.left, r.top, r.right, r.bottom, colour); }
 
 bool pollEvent(SurfaceEvent& event);
 bool getMouse(int& x, int& y, int& wheel, int& buttons);

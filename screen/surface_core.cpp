@@ -171,7 +171,7 @@ void queueKey(std::string_view code) {
     if (code.empty()) return;
     KeyCode key{};
     key.length = static_cast<unsigned char>(std::min<std::size_t>(code.size(), 2));
-    for (int i = 0; i < key.length; ++i) key.bytes[i] = static_cast<unsigned char>(code[i]);
+    for (std::size_t i = 0; i < key.length; ++i) key.bytes[i] = static_cast<unsigned char>(code[i]);
     if (keyCount == KEY_SLOTS - 1) {
         keyHead = (keyHead + 1) % KEY_SLOTS;
         --keyCount;

@@ -222,9 +222,11 @@ bool createImage(X11Window& w, Visual* visual, int depth) {
         // Xlib only reads an image it puts; the image is never destroyed.
         w.image->data = reinterpret_cast<char*>(const_cast<std::uint32_t*>(surface::framebuffer()));
     } else {
-        w.image->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(w.image->bytes_per_line) * w.height, 1));
+        const std::size_t bytes =
+            static_cast<std::size_t>(w.image->bytes_per_line) * static_cast<std::size_t>(w.height);
+        w.image->data = static_cast<char*>(std::calloc(bytes, 1));
         if (w.image->data == nullptr) return false;
-        w.staging.assign(static_cast<std::size_t>(w.width) * w.height, 0);
+        w.staging.assign(static_cast<std::size_t>(w.width) * static_cast<std::size_t>(w.height), 0);
     }
     // Pixels are written in the host's byte order; Xlib swaps for the server.
     w.image->byte_order = hostIsLittleEndian() ? LSBFirst : MSBFirst;
@@ -233,7 +235,7 @@ bool createImage(X11Window& w, Visual* visual, int depth) {
 }
 
 void convertLine(X11Window& w, int y) {
-    const std::uint32_t* row = w.staging.data() + static_cast<std::size_t>(y) * w.width;
+    const std::uint32_t* row = w.staging.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w.width);
     for (int x = 0; x < w.width; ++x) {
         const std::uint32_t p = row[x];
         const unsigned long value = channel((p >> 16) & 0xFF, w.redMask) | channel((p >> 8) & 0xFF, w.greenMask) |

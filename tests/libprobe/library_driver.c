@@ -75,7 +75,15 @@ typedef struct {
 } child_t;
 
 static void* library;
-static void* find(const char* name) { return (void*)GetProcAddress((HMODULE)library, name); }
+/* GetProcAddress gives a function pointer, which ISO C does not convert to
+ * void*; the slots take its bytes, as they take dlsym's. */
+_Static_assert(sizeof(FARPROC) == sizeof(void*), "a function's address fits a void*");
+static void* find(const char* name) {
+    const FARPROC function = GetProcAddress((HMODULE)library, name);
+    void* address;
+    memcpy(&address, &function, sizeof address);
+    return address;
+}
 static int loadLibrary(const char* name) { return (library = (void*)LoadLibraryA(name)) != NULL; }
 
 static double now(void) {

@@ -28,7 +28,7 @@ TEST(Font, EveryPrintableGlyphHasInkAndTheLettersDiffer) {
     for (int a = 'A'; a <= 'Z'; ++a)
         for (int b = a + 1; b <= 'z'; ++b)
             if (b <= 'Z' || b >= 'a') {
-                EXPECT_FALSE(same(a, b)) << char(a) << char(b);
+                EXPECT_FALSE(same(static_cast<unsigned char>(a), static_cast<unsigned char>(b))) << char(a) << char(b);
             }
 }
 

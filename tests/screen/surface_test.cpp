@@ -205,7 +205,8 @@ std::vector<std::uint32_t> referenceLine(long long x1, long long y1, long long x
             y = y1 + sMajor * i;
             x = x1 + sMinor * d;
         }
-        if (x >= 0 && x < SURFACE_WIDTH && y >= 0 && y < SURFACE_HEIGHT) out[y * SURFACE_WIDTH + x] = RED;
+        if (x >= 0 && x < SURFACE_WIDTH && y >= 0 && y < SURFACE_HEIGHT)
+            out[static_cast<std::size_t>(y * SURFACE_WIDTH + x)] = RED;
     }
     return out;
 }
@@ -282,6 +283,7 @@ TEST_F(OpenSurface, FarAwayEndPointsAreClippedWithoutOverflow) {
     EXPECT_EQ(drawn(RED), 800);
 
 #if defined(__SIZEOF_INT128__)
+    __extension__ typedef __int128 Int128;
     // Slanted lines from the edges of the 32-bit range: every visible pixel
     // as the stepping rule gives it, computed here in 128 bits.
     const long long cases[][4] = {
@@ -295,20 +297,20 @@ TEST_F(OpenSurface, FarAwayEndPointsAreClippedWithoutOverflow) {
         fillBox(0, 0, 799, 583, colourBlack);
         drawLine(double(c[0]), double(c[1]), double(c[2]), double(c[3]), RED);
         std::vector<std::uint32_t> want(SURFACE_WIDTH * SURFACE_HEIGHT, colourBlack);
-        const __int128 dx = c[2] - c[0], dy = c[3] - c[1];
-        const __int128 adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+        const Int128 dx = c[2] - c[0], dy = c[3] - c[1];
+        const Int128 adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
         const bool xMajor = adx >= ady;
-        const __int128 n = xMajor ? adx : ady, a = xMajor ? ady : adx;
+        const Int128 n = xMajor ? adx : ady, a = xMajor ? ady : adx;
         const int sMajor = (xMajor ? dx : dy) > 0 ? 1 : -1;
         const int sMinor = (xMajor ? dy : dx) > 0 ? 1 : ((xMajor ? dy : dx) < 0 ? -1 : 0);
         const long long majorStart = xMajor ? c[0] : c[1], minorStart = xMajor ? c[1] : c[0];
         const int majorLimit = xMajor ? SURFACE_WIDTH : SURFACE_HEIGHT;
         const int minorLimit = xMajor ? SURFACE_HEIGHT : SURFACE_WIDTH;
         for (int m = 0; m < majorLimit; ++m) {
-            const __int128 i = (__int128(m) - majorStart) * sMajor;
+            const Int128 i = (Int128(m) - majorStart) * sMajor;
             if (i < 0 || i > n) continue;
-            const __int128 d = (2 * i * a + n) / (2 * n);
-            const __int128 minor = minorStart + sMinor * d;
+            const Int128 d = (2 * i * a + n) / (2 * n);
+            const Int128 minor = minorStart + sMinor * d;
             if (minor < 0 || minor >= minorLimit) continue;
             const int x = xMajor ? m : int(minor), y = xMajor ? int(minor) : m;
             want[y * SURFACE_WIDTH + x] = RED;

@@ -2,6 +2,7 @@
 // form: the translations the window realisations share, without a display.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "screen/window_codepage.h"
@@ -73,7 +74,8 @@ TEST(Windows1252, UpperHalfIsLatin1AndTheGapsAreUndefined) {
     EXPECT_EQ(codepage::unicodeFromWindows1252(0x41), U'A');
     EXPECT_EQ(codepage::unicodeFromWindows1252(0x80), U'€');
     EXPECT_EQ(codepage::unicodeFromWindows1252(0x9F), U'Ÿ');
-    for (unsigned char hole : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) EXPECT_EQ(codepage::unicodeFromWindows1252(hole), 0u);
+    for (const unsigned char hole : std::initializer_list<unsigned char>{0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        EXPECT_EQ(codepage::unicodeFromWindows1252(hole), 0u);
     // The bytes a German Windows keyboard types, on their way to the screen.
     EXPECT_EQ(cp437FromUnicode(codepage::unicodeFromWindows1252(0xDF)), 0xE1);
     EXPECT_EQ(cp437FromUnicode(codepage::unicodeFromWindows1252(0xA7)), 0x15);
