@@ -46,9 +46,7 @@ void selectMarkedRows() {
 }
 
 void startUp(const std::vector<std::string>& args) {
-    auto arg = [&](std::size_t position) {
-        return position < args.size() ? args[position] : std::string();
-    };
+    auto arg = [&](std::size_t position) { return position < args.size() ? args[position] : std::string(); };
     os::initCommonControls();
 
     MonitorState& s = monitorState;
@@ -74,8 +72,8 @@ void runEntry(int argc, char** argv) {
         // A log that could not be created or written is no success.
         const LogOutcome outcome = runLogSession();
         if (!outcome.written) {
-            os::tellFailure("Corvane: the log file \"" + outcome.fileName + "\" could not be written: " +
-                            outcome.failure);
+            os::tellFailure("Corvane: the log file \"" + outcome.fileName +
+                            "\" could not be written: " + outcome.failure);
         }
         os::exitProcess(outcome.written ? 0 : 1);
     }

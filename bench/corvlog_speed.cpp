@@ -33,10 +33,9 @@ std::string field(long value, std::size_t width) {
 std::uintmax_t writeLog(const std::string& path, double hours, int processes, int interval) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return 0;
-    std::string out =
-        "Log vom 09.12.2026          Startzeit:  21:15:00\r\n\r\nDauer:" + std::string(8, ' ') +
-        field(static_cast<long>(hours * 3600), 8) + "  Sekunden\r\nIntervall:    " + field(interval, 8) +
-        "  Millisekunden\r\n\r\nCPU-Takt: 2.39 GHz\r\nVerf\xFCgbarer Speicher: 24105 MB\r\n\r\n\r\n";
+    std::string out = "Log vom 09.12.2026          Startzeit:  21:15:00\r\n\r\nDauer:" + std::string(8, ' ') +
+                      field(static_cast<long>(hours * 3600), 8) + "  Sekunden\r\nIntervall:    " + field(interval, 8) +
+                      "  Millisekunden\r\n\r\nCPU-Takt: 2.39 GHz\r\nVerf\xFCgbarer Speicher: 24105 MB\r\n\r\n\r\n";
     const long passes = static_cast<long>(hours * 3'600'000 / interval);
     std::uint32_t seed = 15;
     long long ms = (21 * 3600 + 15 * 60) * 1000LL + 2 * interval;
@@ -105,8 +104,7 @@ Run median(const std::vector<std::string>& args, int runs) {
 void warm(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> buffer(1 << 20);
-    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()))) {
-    }
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()))) {}
 }
 
 }  // namespace
@@ -121,20 +119,22 @@ int main(int argc, char** argv) {
     const int processes = argc > 3 ? std::atoi(argv[3]) : 10;
     const int interval = argc > 4 ? std::atoi(argv[4]) : 200;
     const int runs = argc > 5 ? std::atoi(argv[5]) : 3;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("corvlog-bench-" + std::to_string(getpid()));
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("corvlog-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string big = (dir / "long.txt").string(), small = (dir / "tenth.txt").string();
     const double bigMB = static_cast<double>(writeLog(big, hours, processes, interval)) / 1e6;
     const double smallMB = static_cast<double>(writeLog(small, hours / 10, processes, interval)) / 1e6;
     const long records = static_cast<long>(hours * 3'600'000 / interval) * processes;
-    std::printf("Log: %.4g h at %d ms with %d processes, %ld records, %.1f MB (and a tenth of it, %.1f MB); "
-                "median of %d runs, page cache warm.\n\n",
-                hours, interval, processes, records, bigMB, smallMB, runs);
-    std::printf("| command | wall s | MB/s (wall) | CPU s | MB/s (CPU) | peak RSS KB | peak RSS KB, a tenth of the log |\n");
+    std::printf(
+        "Log: %.4g h at %d ms with %d processes, %ld records, %.1f MB (and a tenth of it, %.1f MB); "
+        "median of %d runs, page cache warm.\n\n",
+        hours, interval, processes, records, bigMB, smallMB, runs);
+    std::printf(
+        "| command | wall s | MB/s (wall) | CPU s | MB/s (CPU) | peak RSS KB | peak RSS KB, a tenth of the log |\n");
     std::printf("|---|---|---|---|---|---|---|\n");
     const std::string svg = (dir / "chart.svg").string();
-    const std::vector<std::vector<std::string>> commands = {
-        {"summary"}, {"csv"}, {"json"}, {"plot", "-o", svg}};
+    const std::vector<std::vector<std::string>> commands = {{"summary"}, {"csv"}, {"json"}, {"plot", "-o", svg}};
     for (const auto& command : commands) {
         std::vector<std::string> args = {corvlog, command[0], big};
         args.insert(args.end(), command.begin() + 1, command.end());

@@ -9,12 +9,12 @@
 //     (sampleCpuLoad, sampleProcess for every row, a record for each of a few
 //     marked rows, the flush).
 //   bench_cycle_cost [extra processes...]     (default: 0 2000)
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
-#include <dirent.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,8 +45,7 @@ void minimalReaderCycle() {
     auto slurp = [&](const char* path) {
         const int fd = open(path, O_RDONLY);
         if (fd < 0) return;
-        while (read(fd, buffer, sizeof buffer) > 0) {
-        }
+        while (read(fd, buffer, sizeof buffer) > 0) {}
         close(fd);
     };
     slurp("/proc/stat");
@@ -185,14 +184,15 @@ int main(int argc, char** argv) {
         stopSleepers(sleepers);
     }
 
-    std::printf("| extra sleeping processes | processes | minimal reader ms | headless pass ms | ratio "
-                "| probe part ms | ratio | windowed cycle ms | ratio |\n");
+    std::printf(
+        "| extra sleeping processes | processes | minimal reader ms | headless pass ms | ratio "
+        "| probe part ms | ratio | windowed cycle ms | ratio |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     for (const Row& r : rows) {
         // The reader ran beside both halves; its mean is the yardstick.
         const double minimal = (r.minimalBefore + r.minimalWindowed) / 2;
-        std::printf("| %d | %d | %.3f | %.3f | %.2f | %.3f | %.2f | %.3f | %.2f |\n", r.extra, r.processes,
-                    minimal, r.headless, ratio(r.headless, minimal), r.probe, ratio(r.probe, minimal), r.windowed,
+        std::printf("| %d | %d | %.3f | %.3f | %.2f | %.3f | %.2f | %.3f | %.2f |\n", r.extra, r.processes, minimal,
+                    r.headless, ratio(r.headless, minimal), r.probe, ratio(r.probe, minimal), r.windowed,
                     ratio(r.windowed, minimal));
     }
     return 0;

@@ -33,8 +33,7 @@ static double nowMs(void) {
 
 static Window findWindow(Display* d, Window w) {
     XWindowAttributes a;
-    if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable && a.width == 800 && a.height == 584)
-        return w;
+    if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable && a.width == 800 && a.height == 584) return w;
     Window root, parent, *kids = NULL;
     unsigned n = 0;
     Window found = 0;
@@ -49,7 +48,7 @@ static int errorsSeen = 0;
 static int onXError(Display* d, XErrorEvent* e) {
     (void)d;
     (void)e;
-    ++errorsSeen;  /* the window went away between two requests */
+    ++errorsSeen; /* the window went away between two requests */
     return 0;
 }
 

@@ -16,8 +16,7 @@ static char buffer[4096];
 static void slurp(const char* path) {
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return;
-    while (read(fd, buffer, sizeof buffer) > 0) {
-    }
+    while (read(fd, buffer, sizeof buffer) > 0) {}
     close(fd);
 }
 
@@ -48,8 +47,7 @@ int main(int argc, char** argv) {
             next.tv_sec += 1;
         }
         /* An absolute deadline: the work and any oversleep do not add up. */
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, NULL) != 0) {
-        }
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, NULL) != 0) {}
     }
     return 0;
 }

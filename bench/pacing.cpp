@@ -90,16 +90,19 @@ int main(int argc, char** argv) {
 
     const PacingFigures f = pacingFigures(t, intervalMs);
 
-    std::printf("| interval | session | records | p50 abs(offset) | p99 abs(offset) | max abs(offset) "
-                "| passes within 1 ms | drift at the end | mean period | p50 / p99 / max abs(period - interval) |\n");
+    std::printf(
+        "| interval | session | records | p50 abs(offset) | p99 abs(offset) | max abs(offset) "
+        "| passes within 1 ms | drift at the end | mean period | p50 / p99 / max abs(period - interval) |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
-    std::printf("| %d ms | %g s | %zu | %.0f ms | %.0f ms | %.0f ms | %.1f %% | %+.0f ms | %.3f ms | %.0f / %.0f / %.0f ms |\n",
-                intervalMs, seconds, f.records, f.p50, f.p99, f.maxOffset, 100.0 * f.withinOneMs, f.drift, f.meanPeriod,
-                f.periodP50, f.periodP99, f.periodMax);
-    std::printf("\nA real headless session (%s %s %s %d) logging %s, the first row of the table. offset = "
-                "record stamp - (first record + k x interval), in whole ms (the log's resolution); drift = "
-                "offset of the last record. A pass that overruns its slot moves the schedule on, so one late pass "
-                "shifts every later offset; the period columns show how evenly the passes follow each other.\n",
-                corvane.c_str(), mark, duration, intervalMs, name.c_str());
+    std::printf(
+        "| %d ms | %g s | %zu | %.0f ms | %.0f ms | %.0f ms | %.1f %% | %+.0f ms | %.3f ms | %.0f / %.0f / %.0f ms |\n",
+        intervalMs, seconds, f.records, f.p50, f.p99, f.maxOffset, 100.0 * f.withinOneMs, f.drift, f.meanPeriod,
+        f.periodP50, f.periodP99, f.periodMax);
+    std::printf(
+        "\nA real headless session (%s %s %s %d) logging %s, the first row of the table. offset = "
+        "record stamp - (first record + k x interval), in whole ms (the log's resolution); drift = "
+        "offset of the last record. A pass that overruns its slot moves the schedule on, so one late pass "
+        "shifts every later offset; the period columns show how evenly the passes follow each other.\n",
+        corvane.c_str(), mark, duration, intervalMs, name.c_str());
     return 0;
 }

@@ -13,11 +13,11 @@ constexpr int EXIT_INPUT = 2;
 struct Options {
     std::string command;
     std::vector<std::string> logs;
-    std::string output;     // -o; empty: standard output
-    char separator = ',';   // --sep (csv)
-    bool csv = false;       // --csv (summary)
-    bool overlay = false;   // --overlay (plot): sessions from their own start
-    int width = 1000;       // --width, --height (plot)
+    std::string output;    // -o; empty: standard output
+    char separator = ',';  // --sep (csv)
+    bool csv = false;      // --csv (summary)
+    bool overlay = false;  // --overlay (plot): sessions from their own start
+    int width = 1000;      // --width, --height (plot)
     int height = 640;
 };
 

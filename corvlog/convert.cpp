@@ -35,9 +35,8 @@ void appendClockTime(std::string& out, std::int64_t ms) {
 enum class Format { csv, json };
 
 std::string headerObject(const LogHeader& h, const std::string& file) {
-    return "{\"type\":\"header\",\"file\":" + jsonString(file) +
-           ",\"date\":\"" + isoDate(h.year, h.month, h.day) + "\",\"start\":\"" +
-           isoDateTime(h.year, h.month, h.day, h.startMs).substr(0, 19) +
+    return "{\"type\":\"header\",\"file\":" + jsonString(file) + ",\"date\":\"" + isoDate(h.year, h.month, h.day) +
+           "\",\"start\":\"" + isoDateTime(h.year, h.month, h.day, h.startMs).substr(0, 19) +
            "\",\"duration_s\":" + jsonNumber(h.durationSeconds) +
            ",\"duration_text\":" + jsonString(cp1252ToUtf8(h.durationText)) +
            ",\"interval_ms\":" + jsonNumber(h.intervalMs) +

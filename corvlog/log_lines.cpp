@@ -86,72 +86,76 @@ std::string messageText(std::string_view bytes, std::size_t limit) {
 
 bool parseHeaderLine(std::size_t number, std::string_view line, LogHeader& header, std::string& why) {
     switch (number) {
-    case 1: {
-        // "Log vom DD.MM.YYYY" padded to 28, "Startzeit:  hh:mm:ss".
-        if (line.size() != 48 || !startsWith(line, "Log vom ") || line.substr(18, 22) != "          Startzeit:  ") {
-            why = "not a Corvane log: the first line is not \"Log vom DD.MM.YYYY  Startzeit:  hh:mm:ss\"";
-            return false;
+        case 1: {
+            // "Log vom DD.MM.YYYY" padded to 28, "Startzeit:  hh:mm:ss".
+            if (line.size() != 48 || !startsWith(line, "Log vom ") || line.substr(18, 22) != "          Startzeit:  ") {
+                why = "not a Corvane log: the first line is not \"Log vom DD.MM.YYYY  Startzeit:  hh:mm:ss\"";
+                return false;
+            }
+            const int d = twoDigits(line, 8), m = twoDigits(line, 11);
+            const int y1 = twoDigits(line, 14), y2 = twoDigits(line, 16);
+            if (line[10] != '.' || line[13] != '.' || d < 0 || m < 0 || y1 < 0 || y2 < 0 || m < 1 || m > 12 || d < 1 ||
+                d > daysInMonth(y1 * 100 + y2, m)) {
+                why = "not a Corvane log: no valid date in " + messageText(line.substr(8, 10));
+                return false;
+            }
+            header.day = d, header.month = m, header.year = y1 * 100 + y2;
+            if (!timeOfDay(line.substr(40), header.startMs)) {
+                why = "not a Corvane log: no valid start time in " + messageText(line.substr(40));
+                return false;
+            }
+            return true;
         }
-        const int d = twoDigits(line, 8), m = twoDigits(line, 11);
-        const int y1 = twoDigits(line, 14), y2 = twoDigits(line, 16);
-        if (line[10] != '.' || line[13] != '.' || d < 0 || m < 0 || y1 < 0 || y2 < 0 || m < 1 || m > 12 || d < 1 ||
-            d > daysInMonth(y1 * 100 + y2, m)) {
-            why = "not a Corvane log: no valid date in " + messageText(line.substr(8, 10));
-            return false;
+        case 3:
+        case 4: {
+            const std::string_view label = number == 3 ? "Dauer:        " : "Intervall:    ";
+            const std::string_view unit = number == 3 ? "  Sekunden" : "  Millisekunden";
+            std::string text;
+            if (!startsWith(line, label) || !endsWith(line, unit) || line.size() < label.size() + unit.size() ||
+                !alignedText(line.substr(label.size(), line.size() - label.size() - unit.size()), 8, text)) {
+                why = std::string("not a Corvane log: line ") +
+                      (number == 3 ? "3 is not the duration" : "4 is not the interval") + " line (" +
+                      messageText(line) + ")";
+                return false;
+            }
+            if (number == 3) {
+                header.durationText = text;
+                header.durationSeconds = numericValue(text);
+            } else {
+                header.intervalText = text;
+                header.intervalMs = numericValue(text);
+            }
+            return true;
         }
-        header.day = d, header.month = m, header.year = y1 * 100 + y2;
-        if (!timeOfDay(line.substr(40), header.startMs)) {
-            why = "not a Corvane log: no valid start time in " + messageText(line.substr(40));
-            return false;
+        case 6: {
+            if (!startsWith(line, "CPU-Takt: ") || !endsWith(line, " GHz") || line.size() < 15) {
+                why = "not a Corvane log: line 6 is not the CPU clock line (" + messageText(line) + ")";
+                return false;
+            }
+            header.clockText = std::string(line.substr(10, line.size() - 14));
+            header.clockGHz = numericValue(header.clockText);
+            return true;
         }
-        return true;
-    }
-    case 3:
-    case 4: {
-        const std::string_view label = number == 3 ? "Dauer:        " : "Intervall:    ";
-        const std::string_view unit = number == 3 ? "  Sekunden" : "  Millisekunden";
-        std::string text;
-        if (!startsWith(line, label) || !endsWith(line, unit) || line.size() < label.size() + unit.size() ||
-            !alignedText(line.substr(label.size(), line.size() - label.size() - unit.size()), 8, text)) {
-            why = std::string("not a Corvane log: line ") + (number == 3 ? "3 is not the duration" : "4 is not the interval") +
-                  " line (" + messageText(line) + ")";
-            return false;
+        case 7: {
+            constexpr std::string_view label =
+                "Verf\xFC"
+                "gbarer Speicher: ";
+            std::int32_t mb = 0;
+            if (!startsWith(line, label) || !endsWith(line, " MB") ||
+                !figure(line.substr(label.size(), line.size() - std::min(line.size(), label.size() + 3)), mb)) {
+                why = "not a Corvane log: line 7 is not the memory line (" + messageText(line) + ")";
+                return false;
+            }
+            header.memoryMB = mb;
+            return true;
         }
-        if (number == 3) {
-            header.durationText = text;
-            header.durationSeconds = numericValue(text);
-        } else {
-            header.intervalText = text;
-            header.intervalMs = numericValue(text);
-        }
-        return true;
-    }
-    case 6: {
-        if (!startsWith(line, "CPU-Takt: ") || !endsWith(line, " GHz") || line.size() < 15) {
-            why = "not a Corvane log: line 6 is not the CPU clock line (" + messageText(line) + ")";
-            return false;
-        }
-        header.clockText = std::string(line.substr(10, line.size() - 14));
-        header.clockGHz = numericValue(header.clockText);
-        return true;
-    }
-    case 7: {
-        constexpr std::string_view label = "Verf\xFC" "gbarer Speicher: ";
-        std::int32_t mb = 0;
-        if (!startsWith(line, label) || !endsWith(line, " MB") ||
-            !figure(line.substr(label.size(), line.size() - std::min(line.size(), label.size() + 3)), mb)) {
-            why = "not a Corvane log: line 7 is not the memory line (" + messageText(line) + ")";
-            return false;
-        }
-        header.memoryMB = mb;
-        return true;
-    }
-    default:
-        if (!line.empty()) {
-            why = "not a Corvane log: header line " + std::to_string(number) + " should be empty (" + messageText(line) + ")";
-            return false;
-        }
-        return true;
+        default:
+            if (!line.empty()) {
+                why = "not a Corvane log: header line " + std::to_string(number) + " should be empty (" +
+                      messageText(line) + ")";
+                return false;
+            }
+            return true;
     }
 }
 

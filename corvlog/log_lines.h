@@ -17,9 +17,9 @@ struct LogHeader {
     std::int64_t startMs = 0;          // its time of day (whole seconds), ms after midnight
     std::string durationText;          // as written, without the alignment
     std::string intervalText;
-    double durationSeconds = 0;        // their values, read as the monitor reads them
+    double durationSeconds = 0;  // their values, read as the monitor reads them
     double intervalMs = 0;
-    std::string clockText;             // "2.39"
+    std::string clockText;  // "2.39"
     double clockGHz = 0;
     std::int64_t memoryMB = 0;
 };

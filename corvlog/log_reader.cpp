@@ -53,7 +53,8 @@ bool readHeader(LogReader& r) {
         if (!nextLine(r, line, whole)) {
             if (!r.error.empty()) return false;
             if (n == 1) return fail(r, 0, "empty file, not a Corvane log");
-            return fail(r, static_cast<std::int64_t>(n) - 1, "the header ends after " + std::to_string(n - 1) + " of its 9 lines");
+            return fail(r, static_cast<std::int64_t>(n) - 1,
+                        "the header ends after " + std::to_string(n - 1) + " of its 9 lines");
         }
         // A cut line fails as cut; the first also tells a file that is no log.
         const std::string cut = "the header ends after " + std::to_string(n - 1) + " of its 9 lines";
@@ -87,8 +88,10 @@ void place(LogReader& r, LogRecord& rec, std::int64_t timeOfDayMs) {
     const auto interval = static_cast<std::int64_t>(std::llround(intervalOf(r.header)));
     std::int64_t expected = r.lastTimeMs;
     // The first written pass follows the header by the priming interval and its own.
-    if (r.records == 0) expected = r.header.startMs + 2 * interval;
-    else if (at == 0) expected = r.passStartMs + interval;
+    if (r.records == 0)
+        expected = r.header.startMs + 2 * interval;
+    else if (at == 0)
+        expected = r.passStartMs + interval;
     rec.timeMs = placeOnDay(timeOfDayMs, expected, r.records == 0 ? 0 : r.lastTimeMs);
     if (at == 0) r.passStartMs = rec.timeMs;
     r.lastTimeMs = rec.timeMs;
@@ -173,13 +176,14 @@ bool nextLine(LogReader& r, std::string_view& line, bool& whole) {
             line = std::string_view(start, length > 0 && stop[-1] == '\r' ? length - 1 : length);
             whole = true;
             if (line.size() > MAX_LINE_BYTES) {
-                return fail(r, r.lineNumber, "a line of more than " + std::to_string(MAX_LINE_BYTES) + " bytes, not a Corvane log");
+                return fail(r, r.lineNumber,
+                            "a line of more than " + std::to_string(MAX_LINE_BYTES) + " bytes, not a Corvane log");
             }
             return true;
         }
         if (r.end - r.begin > MAX_LINE_BYTES + 1) {
-            return fail(r, r.lineNumber + 1, "more than " + std::to_string(MAX_LINE_BYTES) +
-                                                 " bytes without a line end, not a Corvane log");
+            return fail(r, r.lineNumber + 1,
+                        "more than " + std::to_string(MAX_LINE_BYTES) + " bytes without a line end, not a Corvane log");
         }
         if (!refill(r)) {
             if (!r.error.empty() || r.begin == r.end) return false;
@@ -234,9 +238,10 @@ ReadResult nextRecord(LogReader& r, LogRecord& rec) {
         if (r.passLength > 0) {
             const std::size_t at = static_cast<std::size_t>(r.records % static_cast<std::int64_t>(r.passLength));
             if (parsed.name != r.passNames[at]) {
-                fail(r, r.lineNumber, "a record of " + messageText(parsed.name) + " where every pass has " +
-                                          messageText(r.passNames[at]) + " (place " + std::to_string(at + 1) + " of " +
-                                          std::to_string(r.passLength) + "): not one session's passes");
+                fail(r, r.lineNumber,
+                     "a record of " + messageText(parsed.name) + " where every pass has " +
+                         messageText(r.passNames[at]) + " (place " + std::to_string(at + 1) + " of " +
+                         std::to_string(r.passLength) + "): not one session's passes");
                 return ReadResult::failed;
             }
             rec.name.assign(r.passNames[at]);
@@ -260,8 +265,9 @@ ReadResult nextRecord(LogReader& r, LogRecord& rec) {
             static_cast<double>(forwardDistance(r.firstPass[0].timeMs, r.firstPass[n - 1].timeMs)) >= half) {
             fixPass(r, n - 1);
         } else if (n > MAX_PASS_RECORDS) {
-            fail(r, r.lineNumber, "no second pass within the first " + std::to_string(MAX_PASS_RECORDS) +
-                                      " records: not one session's passes");
+            fail(r, r.lineNumber,
+                 "no second pass within the first " + std::to_string(MAX_PASS_RECORDS) +
+                     " records: not one session's passes");
             return ReadResult::failed;
         }
     }

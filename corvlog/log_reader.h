@@ -25,18 +25,18 @@ constexpr std::size_t MAX_PASS_RECORDS = 100'000;  // processes in one pass
 constexpr std::size_t READ_CHUNK = 1 << 20;
 
 struct LogRecord {
-    std::int64_t timeMs = 0;   // after midnight of the header's date; past 24 h after midnight
-    std::string name;          // Windows-1252, without padding
-    std::int32_t place = 0;    // within its pass, from 0
-    std::int32_t series = 1;   // 1 + the earlier places of the same name in the pass
-    std::int64_t pass = 0;     // from 1 (the first written pass)
+    std::int64_t timeMs = 0;  // after midnight of the header's date; past 24 h after midnight
+    std::string name;         // Windows-1252, without padding
+    std::int32_t place = 0;   // within its pass, from 0
+    std::int32_t series = 1;  // 1 + the earlier places of the same name in the pass
+    std::int64_t pass = 0;    // from 1 (the first written pass)
     std::int32_t cpuPercent = 0;
     std::int32_t ramKB = 0;
     std::int64_t line = 0;
 };
 
 struct LogReader {
-    std::string path;                  // as named on the command line
+    std::string path;  // as named on the command line
     std::FILE* file = nullptr;
     bool ownsFile = false;
     std::string_view memory;           // the source when there is no file
@@ -50,17 +50,17 @@ struct LogReader {
 
     LogHeader header;
     std::vector<std::string> headerLines;  // as they stand, for `show`
-    std::string error;                 // "path:line: what", set when reading failed
-    std::string note;                  // a warning that does not stop reading
-    std::uint64_t droppedBytes = 0;    // an unfinished record at the end
+    std::string error;                     // "path:line: what", set when reading failed
+    std::string note;                      // a warning that does not stop reading
+    std::uint64_t droppedBytes = 0;        // an unfinished record at the end
 
     // Passes.
     std::vector<LogRecord> firstPass;  // held until the pass length is known
     std::size_t firstPassNext = 0;
-    std::size_t passLength = 0;        // 0 while unknown
+    std::size_t passLength = 0;  // 0 while unknown
     std::vector<std::string> passNames;
     std::vector<std::int32_t> passSeries;
-    std::int64_t records = 0;          // records handed out or placed
+    std::int64_t records = 0;  // records handed out or placed
     std::int64_t lastTimeMs = 0;
     std::int64_t passStartMs = 0;
 };

@@ -61,7 +61,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         } else if (a == "--overlay" && o.command == "plot") {
             o.overlay = true;
         } else if ((a == "--width" || a == "--height") && o.command == "plot") {
-            if (!hasValue || !number(argv[i + 1], a == "--width" ? 400 : 300, 10000, a == "--width" ? o.width : o.height)) {
+            if (!hasValue ||
+                !number(argv[i + 1], a == "--width" ? 400 : 300, 10000, a == "--width" ? o.width : o.height)) {
                 error = a + " needs a number of pixels (width 400-10000, height 300-10000)";
                 return false;
             }

@@ -69,20 +69,20 @@ std::string jsonString(std::string_view text) {
     for (const char c : text) {
         const auto b = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (b < 0x20 || b == 0x7F) {
-                static constexpr char hex[] = "0123456789abcdef";
-                out += "\\u00";
-                out.push_back(hex[b >> 4]);
-                out.push_back(hex[b & 15]);
-            } else {
-                out.push_back(c);
-            }
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (b < 0x20 || b == 0x7F) {
+                    static constexpr char hex[] = "0123456789abcdef";
+                    out += "\\u00";
+                    out.push_back(hex[b >> 4]);
+                    out.push_back(hex[b & 15]);
+                } else {
+                    out.push_back(c);
+                }
         }
     }
     return out + "\"";

@@ -16,7 +16,7 @@ constexpr std::size_t MAX_OTHER_SHARES = 4096;
 
 struct SeriesStats {
     std::size_t file = 0;
-    std::string name;   // Windows-1252
+    std::string name;  // Windows-1252
     std::int32_t series = 1;
     std::int64_t samples = 0;
     std::int64_t firstMs = 0, lastMs = 0;
@@ -26,8 +26,8 @@ struct SeriesStats {
     std::int64_t living = 0;
     std::int64_t cpuSum = 0, ramSum = 0;
     std::int32_t cpuMin = 0, cpuMax = 0, ramMin = 0, ramMax = 0;
-    std::vector<std::uint64_t> cpuCounts;             // share 0..COUNTED_SHARES-1
-    std::map<std::int32_t, std::uint64_t> cpuOther;   // any other share
+    std::vector<std::uint64_t> cpuCounts;            // share 0..COUNTED_SHARES-1
+    std::map<std::int32_t, std::uint64_t> cpuOther;  // any other share
     bool tooManyShares = false;
     double sumT = 0, sumTT = 0, sumR = 0, sumTR = 0;  // t in hours after firstMs, R in KB
 

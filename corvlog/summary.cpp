@@ -16,12 +16,13 @@ struct Row {
     std::vector<std::string> cells;
 };
 
-const std::vector<std::string> COLUMNS = {"file", "process", "series", "samples", "first", "last",
-                                          "cpu_min", "cpu_mean", "cpu_p95", "cpu_max", "ram_min_kb",
-                                          "ram_mean_kb", "ram_max_kb", "ram_growth_kb_per_h", "ended"};
-const std::vector<std::string> TABLE_HEADINGS = {"file", "process", "#", "samples", "first", "last",
-                                                 "CPU% min", "mean", "p95", "max", "RAM KB min",
-                                                 "mean", "max", "KB/h", "ended"};
+const std::vector<std::string> COLUMNS = {
+    "file",     "process", "series",  "samples",    "first",       "last",       "cpu_min",
+    "cpu_mean", "cpu_p95", "cpu_max", "ram_min_kb", "ram_mean_kb", "ram_max_kb", "ram_growth_kb_per_h",
+    "ended"};
+const std::vector<std::string> TABLE_HEADINGS = {"file",       "process",  "#",    "samples", "first",
+                                                 "last",       "CPU% min", "mean", "p95",     "max",
+                                                 "RAM KB min", "mean",     "max",  "KB/h",    "ended"};
 
 Row rowOf(const SeriesStats& s, const LogHeader& h, const std::string& file) {
     Row row;

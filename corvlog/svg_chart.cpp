@@ -29,16 +29,17 @@ std::string figureText(double v) {
 }
 
 // Steps of the time axis, ms.
-constexpr std::int64_t TIME_STEPS[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 15000, 30000,
-                                       60000, 120000, 300000, 600000, 900000, 1800000, 3600000, 7200000,
-                                       10800000, 21600000, 43200000, 86400000, 172800000, 604800000};
+constexpr std::int64_t TIME_STEPS[] = {1,        2,        5,        10,        20,       50,      100,     200,
+                                       500,      1000,     2000,     5000,      10000,    15000,   30000,   60000,
+                                       120000,   300000,   600000,   900000,    1800000,  3600000, 7200000, 10800000,
+                                       21600000, 43200000, 86400000, 172800000, 604800000};
 
 std::string timeLabel(std::int64_t ms, std::int64_t step, bool elapsed) {
     std::string text;
     if (elapsed) {
         const std::int64_t h = ms / 3600000, m = ms / 60000 % 60, s = ms / 1000 % 60;
-        text = "+" + (h > 0 ? std::to_string(h) + ":" : std::string()) +
-               (h > 0 && m < 10 ? "0" : "") + std::to_string(m) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
+        text = "+" + (h > 0 ? std::to_string(h) + ":" : std::string()) + (h > 0 && m < 10 ? "0" : "") +
+               std::to_string(m) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
     } else {
         text = clockTime(ms).substr(0, step >= 60000 ? 5 : 8);
     }
@@ -68,11 +69,11 @@ std::string xmlText(const std::string& utf8) {
     std::string out;
     for (const char c : utf8) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out.push_back(static_cast<unsigned char>(c) < 0x20 && c != '\t' ? '?' : c);
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out.push_back(static_cast<unsigned char>(c) < 0x20 && c != '\t' ? '?' : c);
         }
     }
     return out;
@@ -128,8 +129,8 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
            "</text>\n";
     for (std::size_t f = 0; f < files.size() && f < 6; ++f) {
         const LogHeader& h = files[f].header;
-        const std::string caption = isoDate(h.year, h.month, h.day) + " " + clockTime(h.startMs).substr(0, 8) +
-                                    ", " + cp1252ToUtf8(h.durationText) + " s every " + cp1252ToUtf8(h.intervalText) +
+        const std::string caption = isoDate(h.year, h.month, h.day) + " " + clockTime(h.startMs).substr(0, 8) + ", " +
+                                    cp1252ToUtf8(h.durationText) + " s every " + cp1252ToUtf8(h.intervalText) +
                                     " ms, CPU clock " + cp1252ToUtf8(h.clockText) + " GHz, " +
                                     std::to_string(h.memoryMB) + " MB memory \u2014 " + files[f].path;
         svg += "<text class=\"caption\" x=\"" + std::to_string(plotLeft) + "\" y=\"" +
@@ -166,8 +167,8 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
             const double y = p->top + p->height * (1 - static_cast<double>(i) / steps);
             svg += "<line x1=\"" + std::to_string(plotLeft) + "\" x2=\"" + std::to_string(plotLeft + plotWidth) +
                    "\" y1=\"" + num(y) + "\" y2=\"" + num(y) + "\" stroke=\"#e0e0e0\" stroke-width=\"1\"/>\n";
-            svg += "<text x=\"" + std::to_string(plotLeft - 6) + "\" y=\"" + num(y + 4) +
-                   "\" text-anchor=\"end\">" + figureText(value) + "</text>\n";
+            svg += "<text x=\"" + std::to_string(plotLeft - 6) + "\" y=\"" + num(y + 4) + "\" text-anchor=\"end\">" +
+                   figureText(value) + "</text>\n";
         }
         for (std::int64_t t = (from + step - 1) / step * step; t <= to; t += step) {
             const double x = xOf(t);
@@ -177,8 +178,8 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
                 // A label at the right edge ends there rather than past the picture.
                 const char* anchor = x > plotLeft + plotWidth - 40 ? "end" : "middle";
                 svg += "<text x=\"" + num(x) + "\" y=\"" + std::to_string(p->top + p->height + 16) +
-                       "\" text-anchor=\"" + anchor + "\">" + timeLabel(layout.overlay ? t : t % MS_PER_DAY, step, layout.overlay) +
-                       "</text>\n";
+                       "\" text-anchor=\"" + anchor + "\">" +
+                       timeLabel(layout.overlay ? t : t % MS_PER_DAY, step, layout.overlay) + "</text>\n";
             }
         }
         // One line per series: each pixel column's lowest and highest value.
@@ -189,7 +190,8 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
             for (std::size_t b = 0; b < s.bins.size(); ++b) {
                 const ChartBin& bin = s.bins[b];
                 if (!bin.used) continue;
-                const std::int64_t t = origin(s.file) + std::max<std::int64_t>(static_cast<std::int64_t>(b) * s.widthMs, s.firstMs);
+                const std::int64_t t =
+                    origin(s.file) + std::max<std::int64_t>(static_cast<std::int64_t>(b) * s.widthMs, s.firstMs);
                 const auto column = static_cast<std::size_t>(std::clamp(xOf(t) - plotLeft, 0.0, double(plotWidth)));
                 const double lo = p == &cpu ? bin.cpuMin : bin.ramMin / 1024.0;
                 const double hi = p == &cpu ? bin.cpuMax : bin.ramMax / 1024.0;
@@ -198,7 +200,9 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
             }
             std::string points;
             double lastY = -1;
-            const auto yOf = [&](double v) { return p->top + p->height * (1 - std::clamp(v, 0.0, p->maximum) / p->maximum); };
+            const auto yOf = [&](double v) {
+                return p->top + p->height * (1 - std::clamp(v, 0.0, p->maximum) / p->maximum);
+            };
             for (std::size_t c = 0; c < used.size(); ++c) {
                 if (!used[c]) continue;
                 const std::string x = num(plotLeft + static_cast<double>(c));

@@ -88,8 +88,8 @@ double numericValue(std::string_view text) {
     } else if (magnitude < -400) {
         value = 0.0;
     } else {
-        const auto result = std::from_chars(clean.data(), clean.data() + clean.size(), value,
-                                            std::chars_format::general);
+        const auto result =
+            std::from_chars(clean.data(), clean.data() + clean.size(), value, std::chars_format::general);
         if (result.ec == std::errc::result_out_of_range) value = magnitude > 0 ? infinity : 0.0;
     }
     return negative ? -value : value;

@@ -59,8 +59,7 @@ inline std::int32_t nearestSaturated(double x) {
 // rounded by nearestInt32, negative results (including the unrepresentable
 // ones) clamped to 0. There is no upper bound.
 inline std::int32_t sharePercent(std::int64_t part, std::int64_t whole) {
-    const std::int32_t value =
-        nearestInt32(static_cast<double>(part) / static_cast<double>(whole));
+    const std::int32_t value = nearestInt32(static_cast<double>(part) / static_cast<double>(whole));
     return value < 0 ? 0 : value;
 }
 

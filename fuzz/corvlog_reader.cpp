@@ -59,8 +59,13 @@ void structured(fuzz::Input& in) {
     s.intervalText = std::to_string(interval);
     s.cpuClockGHz = 2.39f;
     s.totalMemoryMB = 768;
-    fakeos::state().startTime = {2000 + in.byte() % 100, 1 + in.byte() % 12, 1 + in.byte() % 28, in.byte() % 24,
-                                 in.byte() % 60, in.byte() % 60, 0};
+    fakeos::state().startTime = {2000 + in.byte() % 100,
+                                 1 + in.byte() % 12,
+                                 1 + in.byte() % 28,
+                                 in.byte() % 24,
+                                 in.byte() % 60,
+                                 in.byte() % 60,
+                                 0};
     fakeos::state().clock = 1000.0;
     fakeos::state().clockReadSeconds = 0;
     const os::LocalTime start = fakeos::state().startTime;
@@ -142,9 +147,10 @@ void structured(fuzz::Input& in) {
 void arbitrary(fuzz::Input& in, const std::uint8_t* data, std::size_t size) {
     std::string bytes;
     if (in.byte() % 2) {
-        bytes = "Log vom 09.12.2026          Startzeit:  23:59:58\r\n\r\nDauer:               4  Sekunden\r\n"
-                "Intervall:         400  Millisekunden\r\n\r\nCPU-Takt: 2.39 GHz\r\n"
-                "Verf\xFCgbarer Speicher: 768 MB\r\n\r\n\r\n";
+        bytes =
+            "Log vom 09.12.2026          Startzeit:  23:59:58\r\n\r\nDauer:               4  Sekunden\r\n"
+            "Intervall:         400  Millisekunden\r\n\r\nCPU-Takt: 2.39 GHz\r\n"
+            "Verf\xFCgbarer Speicher: 768 MB\r\n\r\n\r\n";
     }
     bytes.append(reinterpret_cast<const char*>(data) + 2, size > 2 ? size - 2 : 0);
     LogReader reader;

@@ -14,7 +14,7 @@
 namespace fuzz {
 
 class Input {
-public:
+  public:
     Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     bool done() const { return pos_ >= size_; }
@@ -53,7 +53,7 @@ public:
         return out;
     }
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t pos_ = 0;
@@ -69,5 +69,4 @@ private:
 
 }  // namespace fuzz
 
-#define FUZZ_CHECK(condition) \
-    ((condition) ? (void)0 : ::fuzz::fail(#condition, __FILE__, __LINE__))
+#define FUZZ_CHECK(condition) ((condition) ? (void)0 : ::fuzz::fail(#condition, __FILE__, __LINE__))

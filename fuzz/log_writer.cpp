@@ -101,8 +101,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.totalMemoryMB = in.edgyInt(0, 65536);
     // Any time the system can report (its years run from 1601 to 30827).
     os::LocalTime& start = fakeos::state().startTime;
-    start = {1601 + static_cast<int>(in.u32() % 29227), 1 + in.byte() % 12, 1 + in.byte() % 28, in.byte() % 24,
-             in.byte() % 60, in.byte() % 60, static_cast<int>(in.u32() % 1000)};
+    start = {1601 + static_cast<int>(in.u32() % 29227),
+             1 + in.byte() % 12,
+             1 + in.byte() % 28,
+             in.byte() % 24,
+             in.byte() % 60,
+             in.byte() % 60,
+             static_cast<int>(in.u32() % 1000)};
     const os::LocalTime headerTime = start;
 
     std::FILE* file = scratchFile();
@@ -142,7 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Header: zones of 14, texts whole, figures as they are.
     char date[32], time[32];
     std::snprintf(date, sizeof date, "Log vom %02d.%02d.%04d", headerTime.day, headerTime.month, headerTime.year);
-    std::snprintf(time, sizeof time, "Startzeit:  %02d:%02d:%02d", headerTime.hour, headerTime.minute, headerTime.second);
+    std::snprintf(time, sizeof time, "Startzeit:  %02d:%02d:%02d", headerTime.hour, headerTime.minute,
+                  headerTime.second);
     const std::size_t dateLength = std::strlen(date);
     FUZZ_CHECK(lines[0] == date + std::string(14 - dateLength % 14, ' ') + time);
     FUZZ_CHECK(lines[1].empty());
@@ -165,7 +171,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(std::fabs(back - clock) <= std::fabs(static_cast<double>(clock)) * 5.0000001e-7);
         FUZZ_CHECK(clockText.find_first_not_of("0123456789.e+-") == std::string::npos);
     }
-    FUZZ_CHECK(lines[6] == "Verf\xFC" "gbarer Speicher: " + std::to_string(s.totalMemoryMB) + " MB");
+    FUZZ_CHECK(lines[6] ==
+               "Verf\xFC"
+               "gbarer Speicher: " +
+                   std::to_string(s.totalMemoryMB) + " MB");
     FUZZ_CHECK(lines[7].empty() && lines[8].empty());
 
     // Records: a valid time stamp, two spaces, the whole name in at least 35

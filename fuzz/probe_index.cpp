@@ -35,7 +35,8 @@ std::int64_t time64(fuzz::Input& in) {
 std::int64_t exactPercent(std::int64_t part, std::int64_t whole) {
     if (whole == 0) return 0;
     Int128 scaled = static_cast<Int128>(part) * 100;
-    if (scaled > std::numeric_limits<std::int64_t>::max() || scaled < std::numeric_limits<std::int64_t>::min()) return 0;
+    if (scaled > std::numeric_limits<std::int64_t>::max() || scaled < std::numeric_limits<std::int64_t>::min())
+        return 0;
     Int128 w = whole;
     if (w < 0) {
         w = -w;
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakeos::reset();
     cvp::resetProbeState();
 
-    std::vector<Listed> table;  // the last cvplist, index k at k - 1
+    std::vector<Listed> table;                             // the last cvplist, index k at k - 1
     std::vector<std::int64_t> prevKernel(1), prevUser(1);  // owned by the index
     os::SystemTimes prevSystem;
     std::int64_t systemDelta = 0;

@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
         std::vector<std::filesystem::path> files;
         if (std::filesystem::is_directory(place)) {
             for (const auto& entry : std::filesystem::directory_iterator(place)) {
-                if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
+                if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+                    files.push_back(entry.path());
             }
             std::sort(files.begin(), files.end());
         } else if (std::filesystem::is_regular_file(place)) {

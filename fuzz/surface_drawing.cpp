@@ -74,13 +74,16 @@ void modelText(std::int64_t x, std::int64_t y, const std::string& text, std::uin
         if (cellX + 7 < 0) continue;
         for (int row = 0; row < 8; ++row)
             for (int col = 0; col < 8; ++col)
-                if (fontCp437[static_cast<unsigned char>(text[k])][row] & (0x80u >> col)) plot(cellX + col, y + row, colour);
+                if (fontCp437[static_cast<unsigned char>(text[k])][row] & (0x80u >> col))
+                    plot(cellX + col, y + row, colour);
     }
 }
 
 void modelFill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::uint32_t colour) {
-    const std::int64_t left = std::max<std::int64_t>(std::min(x1, x2), 0), right = std::min<std::int64_t>(std::max(x1, x2), W - 1);
-    const std::int64_t top = std::max<std::int64_t>(std::min(y1, y2), 0), bottom = std::min<std::int64_t>(std::max(y1, y2), H - 1);
+    const std::int64_t left = std::max<std::int64_t>(std::min(x1, x2), 0),
+                       right = std::min<std::int64_t>(std::max(x1, x2), W - 1);
+    const std::int64_t top = std::max<std::int64_t>(std::min(y1, y2), 0),
+                       bottom = std::min<std::int64_t>(std::max(y1, y2), H - 1);
     for (std::int64_t y = top; y <= bottom; ++y)
         for (std::int64_t x = left; x <= right; ++x) plot(x, y, colour);
 }
@@ -188,9 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (depth > 0) --depth;
                 break;
             case 7:
-            case 8:
-                refresh();
-                break;
+            case 8: refresh(); break;
             case 9: {
                 const std::string title = in.text(255);
                 setWindowTitle(title);

@@ -52,7 +52,8 @@ bool same(const SurfaceEvent& a, const SurfaceEvent& b) {
     return a.kind == b.kind && a.x == b.x && a.y == b.y && a.dx == b.dx && a.dy == b.dy;
 }
 
-SurfaceEvent event(std::int32_t kind, std::int32_t x = 0, std::int32_t y = 0, std::int32_t dx = 0, std::int32_t dy = 0) {
+SurfaceEvent event(std::int32_t kind, std::int32_t x = 0, std::int32_t y = 0, std::int32_t dx = 0,
+                   std::int32_t dy = 0) {
     SurfaceEvent e;
     e.kind = kind;
     e.x = x;
@@ -172,7 +173,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             case 11: {
                 const int scan = in.edgyInt(-2, 130);
-                const bool want = m.open && m.active && scan >= 0 && scan <= 127 && m.held[static_cast<std::size_t>(scan)];
+                const bool want =
+                    m.open && m.active && scan >= 0 && scan <= 127 && m.held[static_cast<std::size_t>(scan)];
                 FUZZ_CHECK(isKeyDown(scan) == want);
                 break;
             }

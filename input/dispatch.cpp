@@ -23,31 +23,15 @@ void dispatchLeftClick(PointerState p) {
     for (;;) {
         const EntryField* field = nullptr;
         switch (leftClickRegion(p.x, p.y, monitorState.screenHeight)) {
-        case ClickRegion::CloseBox:
-            endProgram();
-        case ClickRegion::MinimiseBox:
-            os::minimiseWindowByTitle("Corvane");
-            return;
-        case ClickRegion::StartButton:
-            startLogSession();
-            return;
-        case ClickRegion::MarkerColumn:
-            toggleMarkerAt(p.y);
-            return;
-        case ClickRegion::DurationField:
-            field = &durationField;
-            break;
-        case ClickRegion::IntervalField:
-            field = &intervalField;
-            break;
-        case ClickRegion::ScrollColumn:
-            pressScrollColumn(p.y);
-            return;
-        case ClickRegion::TitleBar:
-            dragWindow();
-            return;
-        case ClickRegion::None:
-            return;
+            case ClickRegion::CloseBox: endProgram();
+            case ClickRegion::MinimiseBox: os::minimiseWindowByTitle("Corvane"); return;
+            case ClickRegion::StartButton: startLogSession(); return;
+            case ClickRegion::MarkerColumn: toggleMarkerAt(p.y); return;
+            case ClickRegion::DurationField: field = &durationField; break;
+            case ClickRegion::IntervalField: field = &intervalField; break;
+            case ClickRegion::ScrollColumn: pressScrollColumn(p.y); return;
+            case ClickRegion::TitleBar: dragWindow(); return;
+            case ClickRegion::None: return;
         }
         const EditResult result = editEntryField(*field);
         if (!result.clickHandedBack) return;

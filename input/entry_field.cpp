@@ -6,9 +6,9 @@
 #include "screen/surface.h"
 
 const EntryField durationField{&MonitorState::durationText, &layout::Footer::durationField,
-                                FieldCheck::EmptyBecomesFive};
+                               FieldCheck::EmptyBecomesFive};
 const EntryField intervalField{&MonitorState::intervalText, &layout::Footer::intervalField,
-                                FieldCheck::BelowTwoHundredBecomes200};
+                               FieldCheck::BelowTwoHundredBecomes200};
 
 namespace {
 

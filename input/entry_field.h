@@ -9,8 +9,8 @@
 
 // What Enter or Escape puts into a field before editing ends.
 enum class FieldCheck {
-    EmptyBecomesFive,          // duration in seconds
-    BelowTwoHundredBecomes200, // interval in milliseconds
+    EmptyBecomesFive,           // duration in seconds
+    BelowTwoHundredBecomes200,  // interval in milliseconds
 };
 
 // The fixed description of one field: its text, its place in the footer and

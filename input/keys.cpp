@@ -17,17 +17,27 @@ void showCredits() { os::messageBox("Corvane v1.0.1\r\n\r\n    by Terbalix   ", 
 
 void keyStep() {
     const std::string key = readKey();
-    if (key == "\xFF" "G") {
+    if (key ==
+        "\xFF"
+        "G") {
         scrollToTop();
-    } else if (key == "\xFF" "O") {
+    } else if (key ==
+               "\xFF"
+               "O") {
         scrollToEnd();
-    } else if (key == "\xFF" "I") {
+    } else if (key ==
+               "\xFF"
+               "I") {
         scrollUpOneRow();
-    } else if (key == "\xFF" "Q") {
+    } else if (key ==
+               "\xFF"
+               "Q") {
         scrollDownOneRow();
     } else if (key == "\x1B") {
         endProgram();
-    } else if (key == "\xFF" ";") {
+    } else if (key ==
+               "\xFF"
+               ";") {
         showCredits();
     }
     if (isKeyDown(SCAN_ALT) && isKeyDown(SCAN_F4)) endProgram();

@@ -4,7 +4,7 @@
 #include "state/monitor_state.h"
 
 class StateLockGuard {
-public:
+  public:
     StateLockGuard() { takeStateLock(); }
     ~StateLockGuard() { releaseStateLock(); }
     StateLockGuard(const StateLockGuard&) = delete;

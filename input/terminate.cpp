@@ -17,7 +17,7 @@ constexpr int PAUSE_AFTER_YES_MS = 500;
 
 // Released on every way out, the question's No included.
 class HeldForAnswer {
-public:
+  public:
     explicit HeldForAnswer(os::HeldProcess process) : process_(process) {}
     ~HeldForAnswer() { release(); }
     HeldForAnswer(const HeldForAnswer&) = delete;
@@ -25,7 +25,7 @@ public:
     bool end() const { return os::endHeldProcess(process_); }
     void release() { os::releaseProcess(process_); }
 
-private:
+  private:
     os::HeldProcess process_;
 };
 

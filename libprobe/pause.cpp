@@ -12,8 +12,7 @@ constexpr std::int32_t WATCHED_FROM_MS = 100;
 // as well. Bounded, in case input keeps arriving faster than we read it.
 bool keyArrived() {
     if (!os::consoleKeyEvent()) return false;
-    for (int drained = 0; drained < 4096 && os::consoleKeyEvent(); ++drained) {
-    }
+    for (int drained = 0; drained < 4096 && os::consoleKeyEvent(); ++drained) {}
     return true;
 }
 

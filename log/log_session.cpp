@@ -89,8 +89,8 @@ LogOutcome runLogSession() {
     drawText(label.x, label.y, "LOGGE!", colourWhite);
 
     const os::LocalTime today = os::localTime();
-    std::string fileName = "Log " + twoDigits(today.day) + "-" + twoDigits(today.month) + "-" +
-                           fourDigits(today.year) + " " + startTime + ".txt";
+    std::string fileName = "Log " + twoDigits(today.day) + "-" + twoDigits(today.month) + "-" + fourDigits(today.year) +
+                           " " + startTime + ".txt";
 
     // Headless mode has no sampling loop that keeps these current.
     if (!s.markSpec.empty()) {

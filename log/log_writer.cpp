@@ -115,8 +115,8 @@ void writeLogHeader(LogWriter& writer) {
     const MonitorState& s = monitorState;
     const os::LocalTime now = os::localTime();
 
-    writeText(writer, "Log vom " + zeroPadded(now.day, 2) + "." + zeroPadded(now.month, 2) + "." +
-                          zeroPadded(now.year, 4));
+    writeText(writer,
+              "Log vom " + zeroPadded(now.day, 2) + "." + zeroPadded(now.month, 2) + "." + zeroPadded(now.year, 4));
     padToZone(writer);
     writeText(writer, "Startzeit:  " + zeroPadded(now.hour, 2) + ":" + zeroPadded(now.minute, 2) + ":" +
                           zeroPadded(now.second, 2) + "\r\n");
@@ -135,7 +135,10 @@ void writeLogHeader(LogWriter& writer) {
     writeText(writer, "CPU-Takt: " + clockText(s.cpuClockGHz) + " GHz");
     endLine(writer);
 
-    writeText(writer, "Verf\xFC" "gbarer Speicher: " + std::to_string(s.totalMemoryMB) + " MB\r\n\r\n");
+    writeText(writer,
+              "Verf\xFC"
+              "gbarer Speicher: " +
+                  std::to_string(s.totalMemoryMB) + " MB\r\n\r\n");
     endLine(writer);
 
     flushLog(writer);
@@ -146,11 +149,11 @@ void writeSampleRecord(LogWriter& writer, std::int32_t row) {
     const ProcessEntry& entry = processTable[static_cast<std::size_t>(row)];
     const os::LocalTime now = os::localTime();
 
-    writeText(writer, zeroPadded(now.hour, 2) + ":" + zeroPadded(now.minute, 2) + ":" +
-                          zeroPadded(now.second, 2) + ":" + zeroPadded(now.millisecond, 3));
+    writeText(writer, zeroPadded(now.hour, 2) + ":" + zeroPadded(now.minute, 2) + ":" + zeroPadded(now.second, 2) +
+                          ":" + zeroPadded(now.millisecond, 3));
     padToZone(writer);
-    writeText(writer, padRight(entry.name, NAME_WIDTH) + rightAlign(std::to_string(entry.cpuPercent), 3) +
-                          "% CPU" + rightAlign(std::to_string(entry.ramKB), 17) + " KB RAM\r\n");
+    writeText(writer, padRight(entry.name, NAME_WIDTH) + rightAlign(std::to_string(entry.cpuPercent), 3) + "% CPU" +
+                          rightAlign(std::to_string(entry.ramKB), 17) + " KB RAM\r\n");
     endLine(writer);
 
     commitLog(writer);  // the record and its empty line in one write

@@ -26,12 +26,12 @@ constexpr std::int32_t ZONE_WIDTH = 14;
 constexpr std::int32_t NAME_WIDTH = 35;
 
 struct LogWriter {
-    std::FILE* file = nullptr;   // null when the file could not be opened, or after a failure
-    std::int32_t column = 0;     // bytes since the last CR or LF
-    std::string pending;         // text not yet handed to the file
-    std::uint64_t committed = 0; // bytes the file holds: header and whole records
-    bool failed = false;         // the file could not be created or written
-    int failure = 0;             // the system's error number of the first failure
+    std::FILE* file = nullptr;    // null when the file could not be opened, or after a failure
+    std::int32_t column = 0;      // bytes since the last CR or LF
+    std::string pending;          // text not yet handed to the file
+    std::uint64_t committed = 0;  // bytes the file holds: header and whole records
+    bool failed = false;          // the file could not be created or written
+    int failure = 0;              // the system's error number of the first failure
 };
 
 // Creates or truncates `path` for binary writing. A file that cannot be

@@ -22,4 +22,3 @@ std::int64_t pauseLengthMs(double ms) {
     if (length >= 2147483647.0) return rounding::INT32_HIGHEST;
     return static_cast<std::int64_t>(length);
 }
-

@@ -23,4 +23,3 @@ std::int32_t passCountFor(double durationSeconds, double intervalMs);
 // A pause of nearest(ms) milliseconds, never negative (a pass that outran its
 // interval starts the next one at once) and at most 2^31 - 1.
 std::int64_t pauseLengthMs(double ms);
-

@@ -8,7 +8,7 @@
 namespace os {
 
 class ConsoleKeyCount {
-public:
+  public:
     // One key event: a pending one, else whatever `readWaiting()` (a count
     // of key presses read now, without blocking) brings.
     template <class ReadWaiting>
@@ -23,7 +23,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::atomic<std::uint32_t> pending_{0};
 };
 

@@ -89,9 +89,9 @@ struct SystemTimes {
 bool systemTimes(SystemTimes& out);  // failure leaves all three zero
 
 struct MemoryStatus {
-    std::uint32_t loadPercent = 0;    // share of physical memory in use
-    std::uint64_t totalBytes = 0;     // physical memory
-    std::uint64_t availableBytes = 0; // physical memory available
+    std::uint32_t loadPercent = 0;     // share of physical memory in use
+    std::uint64_t totalBytes = 0;      // physical memory
+    std::uint64_t availableBytes = 0;  // physical memory available
 };
 bool memoryStatus(MemoryStatus& out);  // failure leaves all zero
 

@@ -17,8 +17,6 @@ inline std::int64_t plus(std::int64_t a, std::int64_t b) {
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
 }
 
-inline std::int64_t times100(std::int64_t a) {
-    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) * 100u);
-}
+inline std::int64_t times100(std::int64_t a) { return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) * 100u); }
 
 }  // namespace timearith

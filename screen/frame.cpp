@@ -12,10 +12,8 @@
 
 namespace {
 constexpr const char* CAPTION = "Corvane  v1.0.1";
-constexpr const char* COLUMN_HEADER =
-    "Marker   Prozess                            PID          CPU          RAM";
-constexpr const char* FOOTER =
-    "Markierte Prozesse            Sekunden, alle            Millisekunden loggen";
+constexpr const char* COLUMN_HEADER = "Marker   Prozess                            PID          CPU          RAM";
+constexpr const char* FOOTER = "Markierte Prozesse            Sekunden, alle            Millisekunden loggen";
 }  // namespace
 
 void drawMarkerBox(int r) {

@@ -85,8 +85,8 @@ struct LineWalk {
 
 // Clips the line between two points (each coordinate within the 32-bit
 // range) to the area 0..width-1 x 0..height-1. False when nothing is visible.
-inline bool clipLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, int width,
-                     int height, LineWalk& walk) {
+inline bool clipLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, int width, int height,
+                     LineWalk& walk) {
     using namespace lineclip_detail;
     const std::int64_t dx = x2 - x1, dy = y2 - y1;
     const std::int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;

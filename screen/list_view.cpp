@@ -38,9 +38,12 @@ bool needsConversion(std::string_view name) {
 }
 
 const std::string_view rowEraser(
-    "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB"
-    "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB"
-    "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB",
+    "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB"
+    "\xDB"
+    "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB"
+    "\xDB"
+    "\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB\xDB"
+    "\xDB",
     layout::rowEraserGlyphs);
 
 // A number, right-aligned so that its last digit ends just before `end`,
@@ -138,9 +141,7 @@ ListPictures& pictures() {
 }
 
 // True when the place still holds the picture `before` was read for.
-bool untouchedSince(int watchId, std::uint64_t before) {
-    return watchId >= 0 && writewatch::writes(watchId) == before;
-}
+bool untouchedSince(int watchId, std::uint64_t before) { return watchId >= 0 && writewatch::writes(watchId) == before; }
 
 void drawScrollButton(const layout::Rect& button, bool enabled, int tipY, int baseY) {
     const std::uint32_t fill = enabled ? colourAccent : colourBackground;
@@ -185,9 +186,8 @@ void drawScrollControls(ListPictures& p) {
         const double rows = VISIBLE_ROWS;
         const layout::Rect track = layout::scrollTrack;
         s.thumbLength = nearestInt32(rows / count * layout::thumbSpan);
-        s.thumbTop = nearestInt32((layout::thumbSpan - s.thumbLength) / (count - rows) *
-                                      (static_cast<double>(s.firstRow) - 1.0) +
-                                  track.top);
+        s.thumbTop = nearestInt32(
+            (layout::thumbSpan - s.thumbLength) / (count - rows) * (static_cast<double>(s.firstRow) - 1.0) + track.top);
         if (s.thumbTop > track.bottom - s.thumbLength) s.thumbTop = track.bottom - s.thumbLength;
         c.thumbTop = s.thumbTop;
         c.thumbLength = s.thumbLength;

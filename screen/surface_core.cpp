@@ -239,8 +239,7 @@ void lockScreen() {
 void unlockScreen() {
     if (!opened) return;
     int depth = batchDepth.load();
-    while (depth > 0 && !batchDepth.compare_exchange_weak(depth, depth - 1)) {
-    }
+    while (depth > 0 && !batchDepth.compare_exchange_weak(depth, depth - 1)) {}
     std::lock_guard<std::mutex> guard(drawMutex);
     markEveryLine();
     // The outermost end; a copy that found the batch open kept its marks.

@@ -73,12 +73,12 @@ void pushKey(std::string_view code);  // one byte, or 0xFF + scan code
 // `x/y` in the drawing area. Queues a kind-4 event only when the desktop
 // position changed and the window is active.
 void mouseMoved(int x, int y, int desktopX, int desktopY);
-void mouseButton(int button, bool down);  // 1 left, 2 right, 4 middle; queues kind 5 or 6
-void mouseWheel(int delta);               // +1 or -1 per notch (by sign); queues kind 8
-void pointerLeft();                       // pointer outside the drawing area
-void setActive(bool active);              // clears the held-key table
-void setKeyHeld(int scanCode, bool held); // 0..127, honoured only while active
-void closeRequested();                    // 0xFF 0x6B key and a kind-13 event
+void mouseButton(int button, bool down);   // 1 left, 2 right, 4 middle; queues kind 5 or 6
+void mouseWheel(int delta);                // +1 or -1 per notch (by sign); queues kind 8
+void pointerLeft();                        // pointer outside the drawing area
+void setActive(bool active);               // clears the held-key table
+void setKeyHeld(int scanCode, bool held);  // 0..127, honoured only while active
+void closeRequested();                     // 0xFF 0x6B key and a kind-13 event
 
 // Puts the surface back to "closed, nothing drawn" (tests).
 void reset();

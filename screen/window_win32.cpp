@@ -71,12 +71,19 @@ void pushKind(int kind, int x = 0) {
 // Keys that give no character: queued as 0xFF + scan code.
 bool isNonCharacterKey(WPARAM key) {
     switch (key) {
-        case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
-        case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
-        case VK_INSERT: case VK_DELETE: case VK_CLEAR: case VK_APPS:
-            return true;
-        default:
-            return key >= VK_F1 && key <= VK_F12;
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_END:
+        case VK_HOME:
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_CLEAR:
+        case VK_APPS: return true;
+        default: return key >= VK_F1 && key <= VK_F12;
     }
 }
 
@@ -246,17 +253,12 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_TIMER:
             if (wParam == REFRESH_TIMER) refresh(*w);
             return 0;
-        case WM_PAINT:
-            paint(*w);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;  // WM_PAINT covers every pixel
+        case WM_PAINT: paint(*w); return 0;
+        case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
         case WM_ACTIVATE:
             changeActive(*w, LOWORD(wParam) != WA_INACTIVE);
             break;  // the default handling gives the window the keyboard focus
-        case WM_MOUSEMOVE:
-            onMouse(*w, lParam);
-            return 0;
+        case WM_MOUSEMOVE: onMouse(*w, lParam); return 0;
         case WM_MOUSELEAVE:
             w->trackingLeave = false;
             surface::pointerLeft();
@@ -268,21 +270,26 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_LBUTTONUP: onButton(*w, lParam, 1, false); return 0;
         case WM_RBUTTONUP: onButton(*w, lParam, 2, false); return 0;
         case WM_MBUTTONUP: onButton(*w, lParam, 4, false); return 0;
-        case WM_LBUTTONDBLCLK: onButton(*w, lParam, 1, true); pushKind(EVENT_DOUBLE_CLICK, 1); return 0;
-        case WM_RBUTTONDBLCLK: onButton(*w, lParam, 2, true); pushKind(EVENT_DOUBLE_CLICK, 2); return 0;
-        case WM_MBUTTONDBLCLK: onButton(*w, lParam, 4, true); pushKind(EVENT_DOUBLE_CLICK, 4); return 0;
+        case WM_LBUTTONDBLCLK:
+            onButton(*w, lParam, 1, true);
+            pushKind(EVENT_DOUBLE_CLICK, 1);
+            return 0;
+        case WM_RBUTTONDBLCLK:
+            onButton(*w, lParam, 2, true);
+            pushKind(EVENT_DOUBLE_CLICK, 2);
+            return 0;
+        case WM_MBUTTONDBLCLK:
+            onButton(*w, lParam, 4, true);
+            pushKind(EVENT_DOUBLE_CLICK, 4);
+            return 0;
         case WM_CAPTURECHANGED:
             if (reinterpret_cast<HWND>(lParam) != hwnd) onCaptureLost(*w);
             return 0;
         case WM_MOUSEWHEEL:
             surface::mouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));  // one step per message
             return 0;
-        case WM_MOUSEHWHEEL:
-            pushKind(EVENT_HWHEEL, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? 1 : -1);
-            return 0;
-        case WM_KEYDOWN:
-            onKeyDown(*w, wParam, lParam);
-            return 0;
+        case WM_MOUSEHWHEEL: pushKind(EVENT_HWHEEL, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? 1 : -1); return 0;
+        case WM_KEYDOWN: onKeyDown(*w, wParam, lParam); return 0;
         case WM_SYSKEYDOWN:
             onKeyDown(*w, wParam, lParam);
             break;  // Alt+F4 becomes a close request in the default handling
@@ -291,22 +298,16 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             pushKind(EVENT_KEY_UP, static_cast<int>((lParam >> 16) & 0xFF));
             if (message == WM_SYSKEYUP) break;
             return 0;
-        case WM_CHAR:
-            onChar(*w, wParam);
-            return 0;
-        case WM_SYSCHAR:
-            return 0;  // no menu to pick from, and no beep
+        case WM_CHAR: onChar(*w, wParam); return 0;
+        case WM_SYSCHAR: return 0;  // no menu to pick from, and no beep
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;  // Alt or F10 alone: no menu mode
             break;
         case WM_CLOSE:
             surface::closeRequested();  // the window stays
             return 0;
-        case MSG_MOVE:
-            moveToTarget(*w);
-            return 0;
-        default:
-            break;
+        case MSG_MOVE: moveToTarget(*w); return 0;
+        default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -347,7 +348,8 @@ bool createWindow(Win32Window& w) {
         w.targetY = y;
     }
     messageWindow = &w;
-    w.hwnd = CreateWindowExW(0, CLASS_NAME, L"", WS_POPUP, x, y, w.width, w.height, nullptr, nullptr, instance, nullptr);
+    w.hwnd =
+        CreateWindowExW(0, CLASS_NAME, L"", WS_POPUP, x, y, w.width, w.height, nullptr, nullptr, instance, nullptr);
     if (w.hwnd == nullptr) return false;
     buildKeyTable(w);
     ShowWindow(w.hwnd, SW_SHOW);

@@ -91,8 +91,8 @@ struct X11Window {
     unsigned lastPressButton = 0;
     Time lastPressTime = 0;
     std::array<unsigned char, 256> scanOfKeycode{};
-    std::array<bool, 256> keycodeDown{};   // for telling repeats from presses; cleared on (de)activation
-    std::array<bool, 256> keycodePressed{}; // the server's key state, kept from key and keymap events
+    std::array<bool, 256> keycodeDown{};     // for telling repeats from presses; cleared on (de)activation
+    std::array<bool, 256> keycodePressed{};  // the server's key state, kept from key and keymap events
     std::array<bool, 128> heldMirror{};
 
     // Position, shared with the program's threads.
@@ -119,8 +119,7 @@ void wake(X11Window& w) {
 
 void drainWake(X11Window& w) {
     char buffer[64];
-    while (read(w.wakeRead, buffer, sizeof buffer) > 0) {
-    }
+    while (read(w.wakeRead, buffer, sizeof buffer) > 0) {}
 }
 
 Atom intern(Display* d, const char* name) { return XInternAtom(d, name, False); }
@@ -148,7 +147,8 @@ void buildKeyTable(X11Window& w) {
     w.scanOfKeycode.fill(0);
     for (int code = std::max(minCode, 8); code <= std::min(maxCode, 255); ++code) {
         const KeySym sym = XkbKeycodeToKeysym(w.display, static_cast<KeyCode>(code), 0, 0);
-        w.scanOfKeycode[static_cast<std::size_t>(code)] = static_cast<unsigned char>(x11keys::scanCodeForKey(code, sym));
+        w.scanOfKeycode[static_cast<std::size_t>(code)] =
+            static_cast<unsigned char>(x11keys::scanCodeForKey(code, sym));
     }
 }
 
@@ -246,7 +246,8 @@ void convertLine(X11Window& w, int y) {
 
 void putLines(X11Window& w, int x, int y, int width, int height) {
     if (width <= 0 || height <= 0) return;
-    XPutImage(w.display, w.window, w.gc, w.image, x, y, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XPutImage(w.display, w.window, w.gc, w.image, x, y, x, y, static_cast<unsigned>(width),
+              static_cast<unsigned>(height));
 }
 
 struct ExposedArea {
@@ -390,12 +391,8 @@ bool focusCounts(const XFocusChangeEvent& e) {
 
 void handleEvent(X11Window& w, XEvent& e) {
     switch (e.type) {
-        case Expose:
-            repaint(w, e.xexpose);
-            break;
-        case MotionNotify:
-            surface::mouseMoved(e.xmotion.x, e.xmotion.y, e.xmotion.x_root, e.xmotion.y_root);
-            break;
+        case Expose: repaint(w, e.xexpose); break;
+        case MotionNotify: surface::mouseMoved(e.xmotion.x, e.xmotion.y, e.xmotion.x_root, e.xmotion.y_root); break;
         case EnterNotify:
             surface::mouseMoved(e.xcrossing.x, e.xcrossing.y, e.xcrossing.x_root, e.xcrossing.y_root);
             pushKind(EVENT_POINTER_ENTER);
@@ -407,20 +404,14 @@ void handleEvent(X11Window& w, XEvent& e) {
             pushKind(EVENT_POINTER_LEAVE);
             break;
         case ButtonPress:
-        case ButtonRelease:
-            onButton(w, e.xbutton, e.type == ButtonPress);
-            break;
+        case ButtonRelease: onButton(w, e.xbutton, e.type == ButtonPress); break;
         case KeyPress:
-        case KeyRelease:
-            onKey(w, e.xkey, e.type == KeyPress);
-            break;
+        case KeyRelease: onKey(w, e.xkey, e.type == KeyPress); break;
         case FocusIn:
         case FocusOut:
             if (focusCounts(e.xfocus)) changeActive(w, e.type == FocusIn);
             break;
-        case KeymapNotify:
-            takeKeymap(w, e.xkeymap.key_vector);
-            break;
+        case KeymapNotify: takeKeymap(w, e.xkeymap.key_vector); break;
         case ClientMessage:
             if (e.xclient.message_type == w.atoms.wmProtocols && e.xclient.format == 32 &&
                 static_cast<Atom>(e.xclient.data.l[0]) == w.atoms.wmDeleteWindow) {
@@ -428,15 +419,12 @@ void handleEvent(X11Window& w, XEvent& e) {
             }
             break;
         case ConfigureNotify:
-        case ReparentNotify:
-            positionReported(w);
-            break;
+        case ReparentNotify: positionReported(w); break;
         case MappingNotify:
             XRefreshKeyboardMapping(&e.xmapping);
             buildKeyTable(w);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -531,7 +519,8 @@ void messageLoop(X11Window* w) {
         if (XEventsQueued(w->display, QueuedAlready) > 0) continue;
         int timeout = -1;  // nothing due: sleep until an event or a wake
         if (refreshDue(*w)) {
-            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextRefresh - Clock::now()).count() + 1;
+            const auto wait =
+                std::chrono::duration_cast<std::chrono::milliseconds>(nextRefresh - Clock::now()).count() + 1;
             timeout = static_cast<int>(std::clamp<long long>(wait, 0, REFRESH_PERIOD.count() + 1));
         }
         pollfd fds[2] = {{ConnectionNumber(w->display), POLLIN, 0}, {w->wakeRead, POLLIN, 0}};
@@ -657,8 +646,8 @@ X11Window* createWindow(int width, int height) {
                             PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | KeymapStateMask |
                             StructureNotifyMask;
     w->window = XCreateWindow(d, w->root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0, depth,
-                              InputOutput, visual, CWBackPixmap | CWBorderPixel | CWBitGravity | CWColormap | CWEventMask,
-                              &attributes);
+                              InputOutput, visual,
+                              CWBackPixmap | CWBorderPixel | CWBitGravity | CWColormap | CWEventMask, &attributes);
     int pipeEnds[2];
     if (w->window == 0 || !createImage(*w, visual, depth) || pipe2(pipeEnds, O_NONBLOCK | O_CLOEXEC) != 0) {
         XCloseDisplay(d);

@@ -14,32 +14,72 @@ struct NamedKey {
 };
 
 constexpr NamedKey NAMED_KEYS[] = {
-    {XK_Escape, 0x01, false},    {XK_BackSpace, 0x0E, false},  {XK_Tab, 0x0F, false},
-    {XK_ISO_Left_Tab, 0x0F, false}, {XK_Return, 0x1C, false},  {XK_KP_Enter, 0x1C, false},
+    {XK_Escape, 0x01, false},
+    {XK_BackSpace, 0x0E, false},
+    {XK_Tab, 0x0F, false},
+    {XK_ISO_Left_Tab, 0x0F, false},
+    {XK_Return, 0x1C, false},
+    {XK_KP_Enter, 0x1C, false},
     {XK_space, 0x39, false},
 
-    {XK_Control_L, 0x1D, false}, {XK_Control_R, 0x1D, false}, {XK_Shift_L, 0x2A, false},
-    {XK_Shift_R, 0x36, false},   {XK_Alt_L, 0x38, false},     {XK_Alt_R, 0x38, false},
-    {XK_Meta_L, 0x38, false},    {XK_Meta_R, 0x38, false},    {XK_ISO_Level3_Shift, 0x38, false},
-    {XK_Mode_switch, 0x38, false}, {XK_Super_L, 0x5B, false}, {XK_Super_R, 0x5C, false},
-    {XK_Caps_Lock, 0x3A, false}, {XK_Num_Lock, 0x45, false},  {XK_Scroll_Lock, 0x46, false},
-    {XK_Print, 0x37, false},     {XK_KP_Multiply, 0x37, false}, {XK_KP_Divide, 0x35, false},
-    {XK_KP_Subtract, 0x4A, false}, {XK_KP_Add, 0x4E, false},
+    {XK_Control_L, 0x1D, false},
+    {XK_Control_R, 0x1D, false},
+    {XK_Shift_L, 0x2A, false},
+    {XK_Shift_R, 0x36, false},
+    {XK_Alt_L, 0x38, false},
+    {XK_Alt_R, 0x38, false},
+    {XK_Meta_L, 0x38, false},
+    {XK_Meta_R, 0x38, false},
+    {XK_ISO_Level3_Shift, 0x38, false},
+    {XK_Mode_switch, 0x38, false},
+    {XK_Super_L, 0x5B, false},
+    {XK_Super_R, 0x5C, false},
+    {XK_Caps_Lock, 0x3A, false},
+    {XK_Num_Lock, 0x45, false},
+    {XK_Scroll_Lock, 0x46, false},
+    {XK_Print, 0x37, false},
+    {XK_KP_Multiply, 0x37, false},
+    {XK_KP_Divide, 0x35, false},
+    {XK_KP_Subtract, 0x4A, false},
+    {XK_KP_Add, 0x4E, false},
 
-    {XK_F1, 0x3B, true},  {XK_F2, 0x3C, true},  {XK_F3, 0x3D, true},  {XK_F4, 0x3E, true},
-    {XK_F5, 0x3F, true},  {XK_F6, 0x40, true},  {XK_F7, 0x41, true},  {XK_F8, 0x42, true},
-    {XK_F9, 0x43, true},  {XK_F10, 0x44, true}, {XK_F11, 0x57, true}, {XK_F12, 0x58, true},
+    {XK_F1, 0x3B, true},
+    {XK_F2, 0x3C, true},
+    {XK_F3, 0x3D, true},
+    {XK_F4, 0x3E, true},
+    {XK_F5, 0x3F, true},
+    {XK_F6, 0x40, true},
+    {XK_F7, 0x41, true},
+    {XK_F8, 0x42, true},
+    {XK_F9, 0x43, true},
+    {XK_F10, 0x44, true},
+    {XK_F11, 0x57, true},
+    {XK_F12, 0x58, true},
 
-    {XK_Home, 0x47, true},   {XK_Up, 0x48, true},      {XK_Prior, 0x49, true},
-    {XK_Left, 0x4B, true},   {XK_Right, 0x4D, true},   {XK_End, 0x4F, true},
-    {XK_Down, 0x50, true},   {XK_Next, 0x51, true},    {XK_Insert, 0x52, true},
-    {XK_Delete, 0x53, true}, {XK_Menu, 0x5D, true},
+    {XK_Home, 0x47, true},
+    {XK_Up, 0x48, true},
+    {XK_Prior, 0x49, true},
+    {XK_Left, 0x4B, true},
+    {XK_Right, 0x4D, true},
+    {XK_End, 0x4F, true},
+    {XK_Down, 0x50, true},
+    {XK_Next, 0x51, true},
+    {XK_Insert, 0x52, true},
+    {XK_Delete, 0x53, true},
+    {XK_Menu, 0x5D, true},
 
     // The keypad with Num Lock off: the same codes as the navigation block.
-    {XK_KP_Home, 0x47, true},  {XK_KP_Up, 0x48, true},    {XK_KP_Prior, 0x49, true},
-    {XK_KP_Left, 0x4B, true},  {XK_KP_Begin, 0x4C, true}, {XK_KP_Right, 0x4D, true},
-    {XK_KP_End, 0x4F, true},   {XK_KP_Down, 0x50, true},  {XK_KP_Next, 0x51, true},
-    {XK_KP_Insert, 0x52, true}, {XK_KP_Delete, 0x53, true},
+    {XK_KP_Home, 0x47, true},
+    {XK_KP_Up, 0x48, true},
+    {XK_KP_Prior, 0x49, true},
+    {XK_KP_Left, 0x4B, true},
+    {XK_KP_Begin, 0x4C, true},
+    {XK_KP_Right, 0x4D, true},
+    {XK_KP_End, 0x4F, true},
+    {XK_KP_Down, 0x50, true},
+    {XK_KP_Next, 0x51, true},
+    {XK_KP_Insert, 0x52, true},
+    {XK_KP_Delete, 0x53, true},
 };
 
 const NamedKey* findNamed(unsigned long keysym) {
@@ -75,14 +115,10 @@ int scanCodeForKey(int keycode, unsigned long firstLevelKeysym) {
 std::string keyCodeForPress(unsigned long keysym, const char* lookup, int lookupLength) {
     switch (keysym) {
         case XK_Return:
-        case XK_KP_Enter:
-            return "\r";
-        case XK_Escape:
-            return "\x1B";
-        case XK_BackSpace:
-            return "\b";
-        default:
-            break;
+        case XK_KP_Enter: return "\r";
+        case XK_Escape: return "\x1B";
+        case XK_BackSpace: return "\b";
+        default: break;
     }
     if (const NamedKey* key = findNamed(keysym); key && key->noCharacter) {
         return std::string{'\xFF', static_cast<char>(key->scan)};

@@ -27,13 +27,13 @@ std::uint64_t writes(int id);
 // While alive, the calling thread's drawing is done for rectangle `id` and
 // does not count against it (it does against every other rectangle).
 class DrawingFor {
-public:
+  public:
     explicit DrawingFor(int id);
     ~DrawingFor();
     DrawingFor(const DrawingFor&) = delete;
     DrawingFor& operator=(const DrawingFor&) = delete;
 
-private:
+  private:
     int previous_;
 };
 

@@ -51,8 +51,7 @@ void pauseMs(std::int64_t ms) {
     timespec remaining{};
     remaining.tv_sec = static_cast<time_t>(ms / 1000);
     remaining.tv_nsec = static_cast<long>((ms % 1000) * 1000000);
-    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {}
 }
 
 void pauseUntil(double deadline) {
@@ -64,8 +63,7 @@ void pauseUntil(double deadline) {
     at.tv_nsec = static_cast<long>((deadline - static_cast<double>(at.tv_sec)) * 1e9);
     if (at.tv_nsec >= 1000000000L) at.tv_nsec = 999999999L;
     // The same clock as secondsClock, so the deadline means the same instant.
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {}
 }
 
 }  // namespace os

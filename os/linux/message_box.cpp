@@ -36,11 +36,10 @@ constexpr int BUTTON_GAP = 12;
 constexpr int MIN_WIDTH = 240;
 
 // Windows-1252 bytes 0x80..0x9F; 0 where the code page leaves a hole.
-constexpr std::uint16_t CP1252_HIGH[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0};
+constexpr std::uint16_t CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0};
 
 std::uint16_t codePoint(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) {
@@ -100,7 +99,7 @@ struct Button {
 };
 
 class Dialog {
-public:
+  public:
     Dialog(Display* display, const std::string& text, const std::string& caption, unsigned type)
         : dpy_(display), type_(type) {
         lines_ = splitLines(text);
@@ -128,7 +127,7 @@ public:
 
     int run();
 
-private:
+  private:
     void loadFont();
     void giveFocusBack();
     void layout();
@@ -355,39 +354,38 @@ int Dialog::run() {
         XEvent ev;
         XNextEvent(dpy_, &ev);
         switch (ev.type) {
-        case MapNotify:
-            // Without a window manager nobody else gives the dialog the keyboard.
-            XSetInputFocus(dpy_, window_, RevertToParent, CurrentTime);
-            break;
-        case Expose:
-            if (ev.xexpose.count == 0) paint();
-            break;
-        case KeyPress: {
-            const KeySym key = XLookupKeysym(&ev.xkey, 0);
-            if (key == XK_Return || key == XK_KP_Enter) return buttons_.front().result;
-            if (key == XK_Escape) return cancelResult_;
-            break;
-        }
-        case ButtonPress:
-            if (ev.xbutton.button == Button1) {
-                pressed_ = buttonAt(ev.xbutton.x, ev.xbutton.y);
-                paint();
+            case MapNotify:
+                // Without a window manager nobody else gives the dialog the keyboard.
+                XSetInputFocus(dpy_, window_, RevertToParent, CurrentTime);
+                break;
+            case Expose:
+                if (ev.xexpose.count == 0) paint();
+                break;
+            case KeyPress: {
+                const KeySym key = XLookupKeysym(&ev.xkey, 0);
+                if (key == XK_Return || key == XK_KP_Enter) return buttons_.front().result;
+                if (key == XK_Escape) return cancelResult_;
+                break;
             }
-            break;
-        case ButtonRelease:
-            if (ev.xbutton.button == Button1) {
-                const int hit = buttonAt(ev.xbutton.x, ev.xbutton.y);
-                const int was = pressed_;
-                pressed_ = -1;
-                if (hit >= 0 && hit == was) return buttons_[static_cast<std::size_t>(hit)].result;
-                paint();
-            }
-            break;
-        case ClientMessage:
-            if (static_cast<Atom>(ev.xclient.data.l[0]) == deleteWindow_) return cancelResult_;
-            break;
-        default:
-            break;
+            case ButtonPress:
+                if (ev.xbutton.button == Button1) {
+                    pressed_ = buttonAt(ev.xbutton.x, ev.xbutton.y);
+                    paint();
+                }
+                break;
+            case ButtonRelease:
+                if (ev.xbutton.button == Button1) {
+                    const int hit = buttonAt(ev.xbutton.x, ev.xbutton.y);
+                    const int was = pressed_;
+                    pressed_ = -1;
+                    if (hit >= 0 && hit == was) return buttons_[static_cast<std::size_t>(hit)].result;
+                    paint();
+                }
+                break;
+            case ClientMessage:
+                if (static_cast<Atom>(ev.xclient.data.l[0]) == deleteWindow_) return cancelResult_;
+                break;
+            default: break;
         }
     }
 }

@@ -18,15 +18,15 @@ namespace linuxproc {
 namespace {
 
 struct Instance {
-    int fd = -1;                  // kept /proc/<pid>/stat, or -1
-    std::uint64_t dirInode = 0;   // of /proc/<pid> in the last listing
-    std::uint64_t startTicks = 0; // of the instance the name belongs to
-    std::uint32_t listing = 0;    // the last listing that showed the pid
+    int fd = -1;                   // kept /proc/<pid>/stat, or -1
+    std::uint64_t dirInode = 0;    // of /proc/<pid> in the last listing
+    std::uint64_t startTicks = 0;  // of the instance the name belongs to
+    std::uint32_t listing = 0;     // the last listing that showed the pid
     bool readSinceListing = false;
-    bool nameSettled = false;     // no further look at the command line needed
-    bool kernelThread = false;    // never listed: not a program a user runs
-    std::string comm;             // as the kernel gave it in the last read
-    std::string name;             // comm, completed
+    bool nameSettled = false;   // no further look at the command line needed
+    bool kernelThread = false;  // never listed: not a program a user runs
+    std::string comm;           // as the kernel gave it in the last read
+    std::string name;           // comm, completed
 };
 
 void dropDescriptor(Instance& instance);
@@ -106,7 +106,8 @@ bool completeName(std::int32_t pid, const std::string& comm, bool kernelThread, 
     procPath(path, sizeof path, pid, "cmdline");
     static std::string cmdline;  // used under the table's lock only
     if (!readSmallFile(path, cmdline) || cmdline.empty()) return false;
-    std::string_view first(cmdline.data(), cmdline.find('\0') == std::string::npos ? cmdline.size() : cmdline.find('\0'));
+    std::string_view first(cmdline.data(),
+                           cmdline.find('\0') == std::string::npos ? cmdline.size() : cmdline.find('\0'));
     const std::size_t blank = first.find(' ');
     if (blank != std::string_view::npos) first = first.substr(0, blank);
     const std::size_t slash = first.rfind('/');

@@ -49,7 +49,8 @@ int pidfdOf(const HeldProcess& process) { return static_cast<int>(process.handle
 std::uint64_t processStartClock() {
     timespec now{};
     if (clock_gettime(CLOCK_BOOTTIME, &now) != 0) return 0;
-    const std::uint64_t ns = static_cast<std::uint64_t>(now.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(now.tv_nsec);
+    const std::uint64_t ns =
+        static_cast<std::uint64_t>(now.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(now.tv_nsec);
     return ns / (1000000000ull / static_cast<std::uint64_t>(linuxproc::clockTicksPerSecond()));
 }
 

@@ -31,6 +31,8 @@ void* symbol(const char* name) {
 
 }  // namespace
 
+// One line per Xlib function, kept as a table (clang-format would wrap it).
+// clang-format off
 // A function the library lacks answers as Xlib does for "nothing": 0, null.
 #define FORWARD(ret, name, params, args)                                  \
     extern "C" ret name params {                                          \
@@ -102,6 +104,7 @@ FORWARD(int, XStoreName, (Display* a0, Window a1, const char* a2), (a0, a1, a2))
 FORWARD(int, XSync, (Display* a0, int a1), (a0, a1))
 FORWARD(int, XTranslateCoordinates, (Display* a0, Window a1, Window a2, int a3, int a4, int* a5, int* a6, Window* a7), (a0, a1, a2, a3, a4, a5, a6, a7))
 FORWARD(KeySym, XkbKeycodeToKeysym, (Display * a0, KeyCode a1, int a2, int a3), (a0, a1, a2, a3))
-FORWARD(int, XkbSetDetectableAutoRepeat, (Display * a0, int a1, int* a2), (a0, a1, a2))
+FORWARD(int, XkbSetDetectableAutoRepeat, (Display* a0, int a1, int* a2), (a0, a1, a2))
 FORWARD(int, XDrawString16, (Display* a0, Drawable a1, GC a2, int a3, int a4, const XChar2b* a5, int a6), (a0, a1, a2, a3, a4, a5, a6))
 FORWARD(int, XTextWidth16, (XFontStruct* a0, const XChar2b* a1, int a2), (a0, a1, a2))
+// clang-format on

@@ -12,7 +12,7 @@
 namespace {
 
 class Entry : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakeos::reset();
         resetMonitorState();
@@ -41,9 +41,14 @@ TEST_F(Entry, TxtSuffixRule) {
 }
 
 TEST_F(Entry, ArgumentsFillTheState) {
-    startUp({"Corvane", "NotePad,\xC4" "BC", "10", "250", "dir/mylog"});
+    startUp({"Corvane",
+             "NotePad,\xC4"
+             "BC",
+             "10", "250", "dir/mylog"});
     EXPECT_TRUE(fakeos::state().initCommonControlsCalled);
-    EXPECT_EQ(monitorState.markSpec, "notepad,\xC4" "bc");
+    EXPECT_EQ(monitorState.markSpec,
+              "notepad,\xC4"
+              "bc");
     EXPECT_EQ(monitorState.durationArg, "10");
     EXPECT_EQ(monitorState.intervalArg, "250");
     EXPECT_EQ(monitorState.logFileName, "dir/mylog.txt");
@@ -102,8 +107,8 @@ TEST_F(Entry, FiveDigitSpecMatchesItsFourDigitParts) {
 }
 
 TEST_F(Entry, SelectsByNameStemSubstring) {
-    processes({{100, "notepad.exe"}, {101, "pad.exe"}, {102, "note.exe"}, {103, "calc.exe"},
-               {104, "System"}, {105, "a.ex"}});
+    processes(
+        {{100, "notepad.exe"}, {101, "pad.exe"}, {102, "note.exe"}, {103, "calc.exe"}, {104, "System"}, {105, "a.ex"}});
     EXPECT_EQ(select("NOTEPAD"), (std::vector<std::int32_t>{100, 101, 102}));
     resetMonitorState();
     EXPECT_EQ(select("easy"), (std::vector<std::int32_t>{104}));  // "sy" of System

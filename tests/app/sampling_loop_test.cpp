@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <chrono>
+#include <functional>
 #include <mutex>
-#include <vector>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/windowed.h"
 #include "log/log_session.h"
@@ -21,7 +21,7 @@
 namespace {
 
 class SamplingLoop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakeos::reset();
         resetMonitorState();
@@ -292,7 +292,8 @@ TEST_F(SamplingLoop, LongPauseEndsSoonAfterASessionStoppedBySpace) {
         loopPaused = true;
     });
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!sessionOver && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!sessionOver && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_TRUE(sessionOver) << "the session did not end on its Space";
     const auto ended = std::chrono::steady_clock::now();
     while (!loopPaused && std::chrono::steady_clock::now() < ended + std::chrono::seconds(5))

@@ -12,7 +12,7 @@
 namespace {
 
 class State : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakeos::reset();
         resetMonitorState();

@@ -113,8 +113,8 @@ TEST(Text, RoundingHalvesToEven) {
     EXPECT_EQ(nearestRatio(-7, 2), -4);
     EXPECT_EQ(nearestRatio(10, 3), 3);
     EXPECT_EQ(nearestRatio(11, 3), 4);
-    EXPECT_EQ(tenths(1, 4), "0.2");   // 0.25
-    EXPECT_EQ(tenths(3, 4), "0.8");   // 0.75
+    EXPECT_EQ(tenths(1, 4), "0.2");     // 0.25
+    EXPECT_EQ(tenths(3, 4), "0.8");     // 0.75
     EXPECT_EQ(tenths(-1, 20), "0.0");   // -0.05
     EXPECT_EQ(tenths(-3, 20), "-0.2");  // -0.15
     EXPECT_EQ(tenths(2, 3), "0.7");

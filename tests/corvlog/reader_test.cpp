@@ -135,7 +135,8 @@ TEST(RecordLine, MissingAndNonNumericFigures) {
     EXPECT_NE(failure(line).find("% CPU"), std::string::npos);
     EXPECT_NE(failure("25:00:00:000" + good.substr(12)).find("time stamp"), std::string::npos);
     EXPECT_NE(failure("05:25:18.212" + good.substr(12)).find("time stamp"), std::string::npos);
-    EXPECT_EQ(failure(recordLine("05:25:18:212", "x", 3, 99999999999L)), "working set \"99999999999\" is not a whole number");
+    EXPECT_EQ(failure(recordLine("05:25:18:212", "x", 3, 99999999999L)),
+              "working set \"99999999999\" is not a whole number");
     EXPECT_NE(failure(good.substr(0, 30) + good.substr(49)).find("too short"), std::string::npos);
     line = good;
     line[20] = '\0';
@@ -173,9 +174,14 @@ TEST(BadInput, OneLineNamingFileAndLine) {
     };
     const Case cases[] = {
         {"", "run.txt: empty file, not a Corvane log"},
-        {std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), "run.txt:1: binary data, not a Corvane log"},
-        {"name,cpu\r\nfoo,1\r\n", "run.txt:1: not a Corvane log: the first line is not \"Log vom DD.MM.YYYY  Startzeit:  hh:mm:ss\""},
-        {"Log vom 31.02.2026          Startzeit:  05:25:17\r\n", "run.txt:1: not a Corvane log: no valid date in \"31.02.2026\""},
+        {std::string("\x7F"
+                     "ELF\x02\x01\x01\0\0\0",
+                     10),
+         "run.txt:1: binary data, not a Corvane log"},
+        {"name,cpu\r\nfoo,1\r\n",
+         "run.txt:1: not a Corvane log: the first line is not \"Log vom DD.MM.YYYY  Startzeit:  hh:mm:ss\""},
+        {"Log vom 31.02.2026          Startzeit:  05:25:17\r\n",
+         "run.txt:1: not a Corvane log: no valid date in \"31.02.2026\""},
         {h.substr(0, 60), "run.txt:3: the header ends after 2 of its 9 lines"},
         {h.substr(0, 48), "run.txt:1: the header ends after 0 of its 9 lines"},
         {"junk", "run.txt:1: not a Corvane log: the first line is not \"Log vom DD.MM.YYYY  Startzeit:  hh:mm:ss\""},
@@ -221,7 +227,8 @@ TEST(Passes, SeriesByPlaceAndCheckedOrder) {
                         record("05:25:18:612", "a", 0, 1) + record("05:25:18:613", "c", 0, 1);
     const Read bad = readAll(wrong);
     EXPECT_EQ(bad.end, ReadResult::failed);
-    EXPECT_EQ(bad.error, "run.txt:16: a record of \"c\" where every pass has \"b\" (place 2 of 2): not one session's passes");
+    EXPECT_EQ(bad.error,
+              "run.txt:16: a record of \"c\" where every pass has \"b\" (place 2 of 2): not one session's passes");
     EXPECT_EQ(bad.records.size(), 3u);
 }
 

@@ -51,7 +51,7 @@ std::string jsonValue(const std::string& line, const std::string& key) {
 }
 
 class RoundTrip : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = scratchFolder("corvlog_roundtrip");
         for (Child& c : children) {

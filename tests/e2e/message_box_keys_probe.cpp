@@ -50,7 +50,8 @@ int main() {
         unsigned type;
         const char* caption;
         int answer;
-    } cases[] = {{0x0, "Credits", 1}, {0x10, "Beenden des Prozesses nicht m\xF6glich", 1}, {0x24, "Prozess beenden", 6}};
+    } cases[] = {
+        {0x0, "Credits", 1}, {0x10, "Beenden des Prozesses nicht m\xF6glich", 1}, {0x24, "Prozess beenden", 6}};
     int passed = 0, failed = 0;
     for (const Case& c : cases) {
         std::atomic<int> answer{0};
@@ -65,9 +66,8 @@ int main() {
         if (got == 0 && box) PostMessageA(box, WM_COMMAND, c.type == 0x24 ? IDNO : IDOK, 0);
         asking.join();
         const bool ok = box != nullptr && foreground && got == c.answer;
-        std::printf("%s: box \"%s\": %s, %s the foreground, Return answered %d (expected %d)\n",
-                    ok ? "ok" : "FAILED", c.caption, box ? "shown" : "not shown", foreground ? "in" : "not in", got,
-                    c.answer);
+        std::printf("%s: box \"%s\": %s, %s the foreground, Return answered %d (expected %d)\n", ok ? "ok" : "FAILED",
+                    c.caption, box ? "shown" : "not shown", foreground ? "in" : "not in", got, c.answer);
         (ok ? passed : failed) += 1;
         // The program's window has the keyboard again before the next box,
         // as when the user goes on working in it.

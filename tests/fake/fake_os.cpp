@@ -79,7 +79,6 @@ namespace os {
 // The fake lists Windows-style names.
 const std::size_t executableSuffixLength = 4;
 
-
 bool snapshotProcesses(std::vector<ProcessInfo>& out) {
     std::lock_guard<std::recursive_mutex> g(fakeos::lock());
     fakeos::State& s = fakeos::state();
@@ -114,8 +113,8 @@ bool terminateProcess(std::int32_t pid) {
     if (std::find(s.terminateRefused.begin(), s.terminateRefused.end(), pid) != s.terminateRefused.end()) {
         return false;
     }
-    auto it = std::find_if(s.processes.begin(), s.processes.end(),
-                           [&](const fakeos::Process& p) { return p.pid == pid; });
+    auto it =
+        std::find_if(s.processes.begin(), s.processes.end(), [&](const fakeos::Process& p) { return p.pid == pid; });
     if (it == s.processes.end()) return false;
     s.processes.erase(it);
     s.terminated.push_back(pid);
@@ -206,8 +205,8 @@ LocalTime localTime() {
     const fakeos::State& s = fakeos::state();
     const LocalTime& b = s.startTime;
     const double base = s.realTime ? 0.0 : s.clock - 1000.0;
-    long long ms = std::llround(base * 1000.0) + b.millisecond +
-                   1000LL * (b.second + 60LL * (b.minute + 60LL * b.hour));
+    long long ms =
+        std::llround(base * 1000.0) + b.millisecond + 1000LL * (b.second + 60LL * (b.minute + 60LL * b.hour));
     LocalTime t = b;
     const long long day = 86400000LL;
     t.day += static_cast<int>(ms / day);  // good enough within a test's month

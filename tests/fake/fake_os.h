@@ -55,16 +55,16 @@ struct State {
     os::MemoryStatus memory;
 
     std::uint32_t cycleCounter = 0;
-    std::uint32_t cyclesPerSecond = 0;  // added to the counter as the clock moves
-    double clock = 1000.0;              // seconds
-    double clockReadSeconds = 0.0001;   // how far each secondsClock read moves the clock
+    std::uint32_t cyclesPerSecond = 0;     // added to the counter as the clock moves
+    double clock = 1000.0;                 // seconds
+    double clockReadSeconds = 0.0001;      // how far each secondsClock read moves the clock
     std::function<void(int)> onClockRead;  // runs before the n-th secondsClock read (from 1)
     int clockReads = 0;
     os::LocalTime startTime{2026, 12, 9, 5, 25, 17, 0};  // local time at clock 1000.0
 
     bool realTime = false;  // pauses really sleep and the clock follows
     std::vector<std::int64_t> pauses;
-    std::function<void(std::int64_t)> onPause;  // runs after each recorded pause
+    std::function<void(std::int64_t)> onPause;         // runs after each recorded pause
     std::function<void(std::int32_t)> onQueryProcess;  // runs after each queryProcess (work that takes time)
 
     // What os::processStartClock() reads: the moment, on the clock of
@@ -73,9 +73,9 @@ struct State {
 
     std::vector<std::int32_t> terminated;
     std::vector<std::int32_t> terminateRefused;  // pids that cannot be ended
-    std::vector<Hold> holds;  // every hold ever taken; the handle is its index + 1
+    std::vector<Hold> holds;                     // every hold ever taken; the handle is its index + 1
     std::vector<MessageBoxCall> messageBoxes;
-    std::vector<int> messageBoxAnswers;  // popped front; 1 (OK) when empty
+    std::vector<int> messageBoxAnswers;                       // popped front; 1 (OK) when empty
     std::function<void(const MessageBoxCall&)> onMessageBox;  // runs while the box is "open"
     std::vector<std::string> minimised;
     int consoleKeys = 0;

@@ -21,8 +21,8 @@ namespace fs = std::filesystem;
 
 const char separator = '\\';
 
-Child startChild(const std::string& program, const std::vector<std::string>& args,
-                 const std::string& workingDirectory, const std::string&) {
+Child startChild(const std::string& program, const std::vector<std::string>& args, const std::string& workingDirectory,
+                 const std::string&) {
     std::string line = "\"" + program + "\"";
     for (const std::string& a : args) line += " \"" + a + "\"";
     STARTUPINFOA startup{};
@@ -76,8 +76,8 @@ std::string nativePath(const std::string& hostPath) {
 
 const char separator = '/';
 
-Child startChild(const std::string& program, const std::vector<std::string>& args,
-                 const std::string& workingDirectory, const std::string& errorFile) {
+Child startChild(const std::string& program, const std::vector<std::string>& args, const std::string& workingDirectory,
+                 const std::string& errorFile) {
     std::vector<std::string> argvText;
     argvText.push_back(program);
     argvText.insert(argvText.end(), args.begin(), args.end());
@@ -105,8 +105,7 @@ Child startChild(const std::string& program, const std::vector<std::string>& arg
     close(started[1]);
     if (pid > 0) {
         char byte = 0;
-        while (read(started[0], &byte, 1) < 0 && errno == EINTR) {
-        }
+        while (read(started[0], &byte, 1) < 0 && errno == EINTR) {}
         child.pid = pid;
     }
     close(started[0]);

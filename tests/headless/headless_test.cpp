@@ -39,7 +39,7 @@ std::string join(const std::vector<std::string>& items) {
 }
 
 class Headless : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = scratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
         child = startChild(sleeper, {"60"});
@@ -145,7 +145,8 @@ TEST_F(Headless, OnlyTheFirstArgumentTakesTheDefaults) {
     // The start time of the name and of the header agree (or the header is
     // a second later when the session started at a second's end).
     const std::string hhmmss = found.substr(15, 6);
-    const std::string header = file.header[0].substr(40, 2) + file.header[0].substr(43, 2) + file.header[0].substr(46, 2);
+    const std::string header =
+        file.header[0].substr(40, 2) + file.header[0].substr(43, 2) + file.header[0].substr(46, 2);
     EXPECT_LE(hhmmss, header);
 }
 
@@ -190,10 +191,10 @@ TEST_F(Headless, AWriteThatFailsLeavesWholeRecordsAndStatusOne) {
     const auto started = std::chrono::steady_clock::now();
     // bash counts the limit in blocks of 1024 bytes; an ignored SIGXFSZ
     // stays ignored across exec, so the write fails with EFBIG instead.
-    Child run = startChild("/bin/bash",
-                           {"-c", "trap '' XFSZ; ulimit -f 1 && exec \"$0\" \"$@\"", corvane, pidText(child.pid),
-                            "2", "100", log},
-                           "", errors);
+    Child run = startChild(
+        "/bin/bash",
+        {"-c", "trap '' XFSZ; ulimit -f 1 && exec \"$0\" \"$@\"", corvane, pidText(child.pid), "2", "100", log}, "",
+        errors);
     ASSERT_NE(run.pid, 0);
     EXPECT_EQ(waitChild(run, 120), 1);
     // nearest(2000 / 100 + 1) = 21 passes and the priming pause: about 2.2 s.

@@ -7,7 +7,7 @@ using inputtest::InputTest;
 using std::vector;
 
 class WindowDrag : public InputTest {
-protected:
+  protected:
     // The user's hand on the desktop: the pointer keeps its place on the
     // window only as far as the window follows.
     void handTo(int desktopX, int desktopY) {

@@ -13,7 +13,7 @@ using std::vector;
 constexpr int DURATION_X = 200, INTERVAL_X = 400, FIELD_Y = 540;
 
 class EntryFields : public InputTest {
-protected:
+  protected:
     // Opens the window, presses into a field and lets go at the first pause
     // of the edit; the keys are waiting already.
     void editWith(int x, const vector<std::string>& keys) {
@@ -58,7 +58,8 @@ TEST_F(EntryFields, DurationCheckFillsOnlyAnEmptyText) {
 TEST_F(EntryFields, IntervalCheckRaisesValuesBelow200) {
     openWith(3);
     const vector<std::pair<std::string, std::string>> cases = {
-        {"150", "200"}, {"200", "200"}, {"", "200"}, {"00150", "200"}, {"0200", "0200"}, {"199", "200"}, {"12345678", "12345678"},
+        {"150", "200"}, {"200", "200"},           {"", "200"}, {"00150", "200"}, {"0200", "0200"},
+        {"199", "200"}, {"12345678", "12345678"},
     };
     for (const auto& [before, after] : cases) {
         monitorState.intervalText = before;

@@ -35,7 +35,7 @@ struct Runaway : std::runtime_error {
 };
 
 class InputTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr int H = 584;
 
     void SetUp() override {
@@ -98,8 +98,7 @@ protected:
     // Drops the events a setup left in the queue.
     static void drainEvents() {
         SurfaceEvent e;
-        while (pollEvent(e)) {
-        }
+        while (pollEvent(e)) {}
     }
 
     // Steps run one per pause, in order; afterwards pauses just pass.
@@ -125,7 +124,7 @@ protected:
 
     static int rowTop(int r) { return 16 * r + 22; }
 
-private:
+  private:
     void atPause(std::int64_t ms) {
         if (++pauseCount_ > 20000) throw Runaway();
         if (everyPause_) everyPause_(ms);

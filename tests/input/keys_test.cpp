@@ -7,12 +7,24 @@ using inputtest::InputTest;
 using Keys = InputTest;
 using std::vector;
 
-const std::string HOME = "\xFF" "G";
-const std::string END = "\xFF" "O";
-const std::string PAGE_UP = "\xFF" "I";
-const std::string PAGE_DOWN = "\xFF" "Q";
-const std::string F1 = "\xFF" ";";
-const std::string CLOSE_REQUEST = "\xFF" "k";
+const std::string HOME =
+    "\xFF"
+    "G";
+const std::string END =
+    "\xFF"
+    "O";
+const std::string PAGE_UP =
+    "\xFF"
+    "I";
+const std::string PAGE_DOWN =
+    "\xFF"
+    "Q";
+const std::string F1 =
+    "\xFF"
+    ";";
+const std::string CLOSE_REQUEST =
+    "\xFF"
+    "k";
 
 void expectWindow(int first, int last) {
     EXPECT_EQ(monitorState.firstRow, first);

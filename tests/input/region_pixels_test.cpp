@@ -62,9 +62,9 @@ bool inWindow(int x, int y) { return x >= 0 && x < SURFACE_WIDTH && y >= 0 && y 
             if (!member(x, y)) continue;
             const std::uint32_t c = surface::pixel(x, y);
             if (!oneOf(c, inside))
-                return ::testing::AssertionFailure() << what << ": pixel (" << x << ", " << y
-                                                     << ") inside the region is " << hex(c)
-                                                     << ", not one of the control's " << list(inside);
+                return ::testing::AssertionFailure()
+                       << what << ": pixel (" << x << ", " << y << ") inside the region is " << hex(c)
+                       << ", not one of the control's " << list(inside);
         }
     struct Side {
         const char* name;
@@ -93,7 +93,7 @@ bool inWindow(int x, int y) { return x >= 0 && x < SURFACE_WIDTH && y >= 0 && y 
 }
 
 class RegionPixels : public inputtest::InputTest {
-protected:
+  protected:
     // The bounding box of every pixel of the window that a left press there
     // would act on as `region`.
     static Box boundsOf(ClickRegion region) {
@@ -111,8 +111,9 @@ protected:
 
     static ::testing::AssertionResult regionOnControl(const char* what, ClickRegion region, const Colours& inside,
                                                       const Ring& ring) {
-        return liesOnControl(what, boundsOf(region),
-                             [region](int x, int y) { return leftClickRegion(x, y, H) == region; }, inside, ring);
+        return liesOnControl(
+            what, boundsOf(region), [region](int x, int y) { return leftClickRegion(x, y, H) == region; }, inside,
+            ring);
     }
 
     // The title-bar boxes, the footer's fields and its button.

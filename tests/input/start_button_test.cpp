@@ -11,7 +11,7 @@ using inputtest::InputTest;
 using std::vector;
 
 class StartButton : public InputTest {
-protected:
+  protected:
     void SetUp() override {
         InputTest::SetUp();
         dir_ = std::filesystem::temp_directory_path() /
@@ -37,7 +37,7 @@ protected:
         return n;
     }
 
-private:
+  private:
     std::filesystem::path dir_;
 };
 
@@ -76,8 +76,7 @@ TEST_F(StartButton, PressWhileEditingStartsWithTheUncheckedText) {
     surface::pushKey("0");
     pressAt(400, 540);  // into the interval field
     atPauses({
-        [this] { release(); },
-        [this] { pressAt(700, 543); },  // the start button ends the edit
+        [this] { release(); }, [this] { pressAt(700, 543); },  // the start button ends the edit
     });
     alsoAtEachPause([](std::int64_t ms) {
         if (ms == 50) {

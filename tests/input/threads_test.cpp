@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -121,13 +121,22 @@ TEST(InputThreads, UserSessionBesideTheSamplingLoopThenShutdown) {
 
     // Mark row 2, scroll in every way, mark again on the last page.
     ASSERT_TRUE(holdUntil(27, 16 * 2 + 27, [] { return crossed(2); }));
-    ASSERT_TRUE(keyUntil("\xFF" "O", [] { return thumbCovers(300) && !thumbCovers(196); }));  // 16..45
+    ASSERT_TRUE(
+        keyUntil("\xFF"
+                 "O",
+                 [] { return thumbCovers(300) && !thumbCovers(196); }));  // 16..45
     surface::mouseWheel(+1);
-    ASSERT_TRUE(waitFor([] { return thumbCovers(196); }));  // 15..44
+    ASSERT_TRUE(waitFor([] { return thumbCovers(196); }));             // 15..44
     ASSERT_TRUE(holdUntil(785, 44, [] { return thumbCovers(186); }));  // 14..43
-    ASSERT_TRUE(keyUntil("\xFF" "I", [] { return thumbCovers(176); }));  // 13..42
-    ASSERT_TRUE(keyUntil("\xFF" "Q", [] { return thumbCovers(186) && !thumbCovers(176); }));  // 14..43
-    ASSERT_TRUE(holdUntil(27, 16 * 3 + 27, [] { return crossed(3); }));  // table index 16
+    ASSERT_TRUE(
+        keyUntil("\xFF"
+                 "I",
+                 [] { return thumbCovers(176); }));  // 13..42
+    ASSERT_TRUE(
+        keyUntil("\xFF"
+                 "Q",
+                 [] { return thumbCovers(186) && !thumbCovers(176); }));  // 14..43
+    ASSERT_TRUE(holdUntil(27, 16 * 3 + 27, [] { return crossed(3); }));   // table index 16
     // Duration 1 s, interval 200 ms, then START!.
     ASSERT_TRUE(holdUntil(200, 540, [] { return is(168, 534, colourFocus); }));
     ASSERT_TRUE(keyUntil("1", [] { return glyphShown(180, 539); }));

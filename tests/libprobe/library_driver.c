@@ -93,9 +93,7 @@ static double now(void) {
     return (double)c.QuadPart / (double)f.QuadPart;
 }
 
-static int underWine(void) {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != NULL;
-}
+static int underWine(void) { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != NULL; }
 
 static int32_t ownPid(void) { return (int32_t)GetCurrentProcessId(); }
 
@@ -257,11 +255,11 @@ static int32_t indexOf(int32_t pid, int32_t count) {
 }
 
 static int resolveAll(void) {
-    void** slots[] = {(void**)&p_cvplist, (void**)&p_cvpnam, (void**)&p_cvpid, (void**)&p_cvpram,
-                      (void**)&p_cvpcpu, (void**)&p_cvcpu, (void**)&p_cvram, (void**)&p_cvusedram,
+    void** slots[] = {(void**)&p_cvplist, (void**)&p_cvpnam,  (void**)&p_cvpid,  (void**)&p_cvpram,
+                      (void**)&p_cvpcpu,  (void**)&p_cvcpu,   (void**)&p_cvram,  (void**)&p_cvusedram,
                       (void**)&p_cvclock, (void**)&p_cvsleep, (void**)&p_cvpkill};
-    const char* names[] = {"cvplist", "cvpnam", "cvpid", "cvpram", "cvpcpu", "cvcpu",
-                           "cvram", "cvusedram", "cvclock", "cvsleep", "cvpkill"};
+    const char* names[] = {"cvplist", "cvpnam",    "cvpid",   "cvpram",  "cvpcpu", "cvcpu",
+                           "cvram",   "cvusedram", "cvclock", "cvsleep", "cvpkill"};
     int all = 1;
     for (int i = 0; i < 11; ++i) {
         void* address = find(names[i]);
@@ -319,15 +317,14 @@ static void checkShares(int32_t selfIndex, int32_t busyIndex, int32_t sleepIndex
         busyMax = busy > busyMax ? busy : busyMax;
         sleepMax = sleeping > sleepMax ? sleeping : sleepMax;
     }
-    printf("shares over 4 rounds: self avg %d max %d, busy child avg %d max %d, sleeping child max %d\n",
-           selfSum / 4, selfMax, busySum / 4, busyMax, sleepMax);
-    check(selfSum / 4 >= 5 && selfMax <= 110, "own spinning share is plausible (avg %d, max %d)", selfSum / 4,
-          selfMax);
+    printf("shares over 4 rounds: self avg %d max %d, busy child avg %d max %d, sleeping child max %d\n", selfSum / 4,
+           selfMax, busySum / 4, busyMax, sleepMax);
+    check(selfSum / 4 >= 5 && selfMax <= 110, "own spinning share is plausible (avg %d, max %d)", selfSum / 4, selfMax);
     if (underWine()) {
         check(busyMax >= 0 && busyMax <= 110, "busy child under Wine: %d within 0..110", busyMax);
     } else {
-        check(busySum / 4 >= 5 && busyMax <= 110, "busy child's share is plausible (avg %d, max %d)",
-              busySum / 4, busyMax);
+        check(busySum / 4 >= 5 && busyMax <= 110, "busy child's share is plausible (avg %d, max %d)", busySum / 4,
+              busyMax);
         check(sleepMax <= 3, "sleeping child's share is about 0 (max %d)", sleepMax);
     }
 }
@@ -356,8 +353,7 @@ static void checkClock(void) {
     const double hundredths = (double)ghz * 100.0;
     const double whole = (double)(long)(hundredths + 0.5);
     check(ghz >= 0.2f && ghz <= 10.0f, "cvclock %.4f GHz is plausible", (double)ghz);
-    check(hundredths - whole < 1e-3 && whole - hundredths < 1e-3, "cvclock %.6f is a multiple of 0.01",
-          (double)ghz);
+    check(hundredths - whole < 1e-3 && whole - hundredths < 1e-3, "cvclock %.6f is a multiple of 0.01", (double)ghz);
     check(took >= 0.009, "cvclock took %.4f s (at least 10 ms)", took);
 #if defined(__i386__)
     /* The float comes back in the x87's ST(0): read as a double it must
@@ -400,8 +396,14 @@ static void checkSleep(void) {
  * and controlling terminal of a child in a session of its own. The parent
  * types once the child says it is watching. The child's exit status holds
  * one bit per failed expectation. */
-enum { TTY_NO_KEY_ENDED_EARLY = 1, TTY_KEY_NOT_SEEN = 2, TTY_MODE_CHANGED = 4, TTY_KEY_LEFT_OVER = 8,
-       TTY_BACKGROUND_STOPPED = 16, TTY_SETUP = 64 };
+enum {
+    TTY_NO_KEY_ENDED_EARLY = 1,
+    TTY_KEY_NOT_SEEN = 2,
+    TTY_MODE_CHANGED = 4,
+    TTY_KEY_LEFT_OVER = 8,
+    TTY_BACKGROUND_STOPPED = 16,
+    TTY_SETUP = 64
+};
 
 static int terminalChild(const char* slave, int ready) {
     setsid();

@@ -16,7 +16,7 @@ namespace {
 constexpr std::uint64_t KiB = 1024, GiB = 1024 * 1024 * 1024;
 
 class Library : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakeos::reset();
         cvp::resetProbeState();
@@ -116,9 +116,9 @@ TEST_F(Library, PreviousTimesBelongToTheIndexNotTheProcess) {
     std::swap(os().processes[0], os().processes[1]);
     times(1, 100, 0);
     ASSERT_EQ(cvplist(), 2);
-    EXPECT_EQ(cvpcpu(1), 0);   // negative against the old times
+    EXPECT_EQ(cvpcpu(1), 0);  // negative against the old times
     times(1, 150, 0);
-    EXPECT_EQ(cvpcpu(1), 5);   // now against its own
+    EXPECT_EQ(cvpcpu(1), 5);  // now against its own
 }
 
 // ---- CPU load and shares -----------------------------------------------------
@@ -126,7 +126,7 @@ TEST_F(Library, PreviousTimesBelongToTheIndexNotTheProcess) {
 TEST_F(Library, CpuLoadRoundsHalvesToEvenAndSeesNoTimePassTwice) {
     systemTimes(600, 800, 200);  // since system start: 400 of 1000 busy
     EXPECT_EQ(cvcpu(), 40);
-    EXPECT_EQ(cvcpu(), 0);       // within one tick: nothing passed
+    EXPECT_EQ(cvcpu(), 0);  // within one tick: nothing passed
     EXPECT_EQ(cvp::probeSystemTimeDelta, 0);
     systemTimes(600 + 175, 800 + 190, 200 + 10);  // 25 of 200 busy: 12.5
     EXPECT_EQ(cvcpu(), 12);
@@ -211,8 +211,8 @@ TEST_F(Library, WorkingSetInKilobytesRoundsHalvesToEven) {
     const struct {
         std::uint64_t bytes;
         std::int32_t kb;
-    } cases[] = {{0, 0}, {511, 0}, {513, 1}, {1023, 1}, {1536, 2}, {2560, 2}, {3584, 4},
-                 {5 * GiB, 5 * 1024 * 1024}};  // whole, even past 4 GiB
+    } cases[] = {{0, 0},    {511, 0},  {513, 1},  {1023, 1},
+                 {1536, 2}, {2560, 2}, {3584, 4}, {5 * GiB, 5 * 1024 * 1024}};  // whole, even past 4 GiB
     for (const auto& c : cases) {
         os().processes[0].workingSetBytes = c.bytes;
         EXPECT_EQ(cvpram(1), c.kb) << c.bytes;
@@ -233,7 +233,7 @@ TEST_F(Library, TotalAndUsedMemoryInKilobytes) {
     os().memory.totalBytes = 7 * KiB + 512;  // 7.5
     os().memory.availableBytes = 3 * KiB;
     EXPECT_EQ(cvram(), 8);
-    EXPECT_EQ(cvusedram(), 4);  // 4.5
+    EXPECT_EQ(cvusedram(), 4);               // 4.5
     os().memory.totalBytes = 6 * KiB + 512;  // 6.5
     EXPECT_EQ(cvram(), 6);
     os().memory.totalBytes = std::uint64_t{1} << 60;  // no 32-bit figure holds it
@@ -255,8 +255,17 @@ TEST(LibraryFigures, NearestIsHalfToEvenAndRefusesWhatDoesNotFit) {
     const struct {
         double x;
         std::int32_t n;
-    } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
-                 {2.4999999, 2}, {2.5000001, 3}, {2147483647.0, 2147483647}, {-2147483648.0, -2147483647 - 1}};
+    } cases[] = {{0.5, 0},
+                 {1.5, 2},
+                 {2.5, 2},
+                 {3.5, 4},
+                 {-0.5, 0},
+                 {-1.5, -2},
+                 {-2.5, -2},
+                 {2.4999999, 2},
+                 {2.5000001, 3},
+                 {2147483647.0, 2147483647},
+                 {-2147483648.0, -2147483647 - 1}};
     for (const auto& c : cases) {
         EXPECT_TRUE(cvp::nearestInt32(c.x, v)) << c.x;
         EXPECT_EQ(v, c.n) << c.x;
@@ -319,9 +328,18 @@ TEST_F(Library, PauseKindsAndLengths) {
         std::int32_t ms, kind;
         Pauses pauses;
     } cases[] = {
-        {130, 0, {50, 50, 30}}, {150, 0, {50, 50, 50}}, {100, 0, {50, 50}}, {99, 0, {99}}, {0, 0, {0}},
-        {-5, 0, {}}, {120, 1, {120}}, {-1, 1, {}}, {-5, 1, {}}, {-2147483647 - 1, 1, {}},
-        {100, 7, {}}, {100, -1, {}},
+        {130, 0, {50, 50, 30}},
+        {150, 0, {50, 50, 50}},
+        {100, 0, {50, 50}},
+        {99, 0, {99}},
+        {0, 0, {0}},
+        {-5, 0, {}},
+        {120, 1, {120}},
+        {-1, 1, {}},
+        {-5, 1, {}},
+        {-2147483647 - 1, 1, {}},
+        {100, 7, {}},
+        {100, -1, {}},
     };
     for (const auto& c : cases) {
         os().pauses.clear();

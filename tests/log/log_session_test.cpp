@@ -36,7 +36,7 @@ std::vector<std::string> lines(const std::string& bytes) {
 }
 
 class Session : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakeos::reset();
         resetMonitorState();
@@ -130,12 +130,26 @@ TEST_F(Session, PassCountsFromDurationAndInterval) {
         int recordsEach;
     };
     const Case cases[] = {
-        {"4", "400", 10}, {"1", "400", 3}, {"3", "2000", 1}, {"0", "400", 0},
-        {"1e3", "1e5", 10}, {"1d3", "100000", 10}, {" 7", "1000", 7}, {"2", " 400", 5},
+        {"4", "400", 10},
+        {"1", "400", 3},
+        {"3", "2000", 1},
+        {"0", "400", 0},
+        {"1e3", "1e5", 10},
+        {"1d3", "100000", 10},
+        {" 7", "1000", 7},
+        {"2", " 400", 5},
         // Durations that are no number, negative or infinite: header only.
-        {"abc", "400", 0}, {"-5", "400", 0}, {"1e400", "400", 0}, {"nan", "400", 0},
+        {"abc", "400", 0},
+        {"-5", "400", 0},
+        {"1e400", "400", 0},
+        {"nan", "400", 0},
         // Intervals that cannot pace: one pass at once, header only.
-        {"4", "0", 0}, {"4", "abc", 0}, {"4", "-5", 0}, {"-4", "-400", 0}, {"4", "1e400", 0}, {"4", "nan", 0},
+        {"4", "0", 0},
+        {"4", "abc", 0},
+        {"4", "-5", 0},
+        {"-4", "-400", 0},
+        {"4", "1e400", 0},
+        {"4", "nan", 0},
     };
     for (const Case& c : cases) {
         fakeos::state().pauses.clear();
@@ -229,7 +243,7 @@ TEST_F(Session, AnOverrunMovesTheScheduleOnWithoutABurst) {
     ASSERT_EQ(recs.size(), 5u);
     EXPECT_EQ(stampMs(recs[1]) - stampMs(recs[0]), 1400);  // the second passed before row 2 of pass 3
     EXPECT_EQ(stampMs(recs[2]) - stampMs(recs[1]), 0);     // pass 4 starts at once
-    EXPECT_EQ(stampMs(recs[3]) - stampMs(recs[2]), 400);    // then one interval apart again
+    EXPECT_EQ(stampMs(recs[3]) - stampMs(recs[2]), 400);   // then one interval apart again
     EXPECT_EQ(stampMs(recs[4]) - stampMs(recs[3]), 400);
 }
 
@@ -268,7 +282,7 @@ TEST_F(Session, AMarkedProcessThatEndedIsWrittenAsZeros) {
 // process moved up, and its old row now holds another process that nobody
 // marked. Only a row whose mark is its own PID is logged.
 TEST_F(Session, ARowIsLoggedOnlyWhileItsMarkIsItsPid) {
-    mark(2);  // explorer.exe
+    mark(2);                                                             // explorer.exe
     fakeos::state().processes.erase(fakeos::state().processes.begin());  // System ends
     enumerateProcesses();
     ASSERT_EQ(processTable[1].pid, 100);

@@ -18,9 +18,7 @@ std::string freshFolder(const std::string& name) {
     return text;
 }
 
-std::string inFolder(const std::string& folder, const std::string& name) {
-    return folder + os::pathSeparator + name;
-}
+std::string inFolder(const std::string& folder, const std::string& name) { return folder + os::pathSeparator + name; }
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

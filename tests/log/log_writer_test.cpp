@@ -20,7 +20,7 @@ namespace {
 const std::string CRLF = "\r\n";
 
 class LogWriting : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakeos::reset();
         resetMonitorState();
@@ -65,10 +65,13 @@ TEST_F(LogWriting, ColumnFollowsTheLastLineBreak) {
 }
 
 TEST_F(LogWriting, PadToZoneWritesOneToFourteenSpaces) {
-    struct Case { std::string before; std::size_t spaces; };
-    for (const Case& c : {Case{"", 14}, Case{"0123456789", 4}, Case{"012345678901", 2},
-                          Case{"01234567890123", 14}, Case{"012345678901234567", 10},
-                          Case{std::string(27, 'x'), 1}, Case{std::string(28, 'x'), 14}}) {
+    struct Case {
+        std::string before;
+        std::size_t spaces;
+    };
+    for (const Case& c :
+         {Case{"", 14}, Case{"0123456789", 4}, Case{"012345678901", 2}, Case{"01234567890123", 14},
+          Case{"012345678901234567", 10}, Case{std::string(27, 'x'), 1}, Case{std::string(28, 'x'), 14}}) {
         LogWriter w;
         writeText(w, c.before);
         const std::size_t start = w.pending.size();
@@ -96,12 +99,10 @@ TEST_F(LogWriting, HeaderAsInTheExample) {
     s.cpuClockGHz = 2.39f;
     s.totalMemoryMB = 768;
     writeLogHeader(writer);
-    EXPECT_EQ(finish(),
-              "Log vom 09.12.2026          Startzeit:  05:25:17" + CRLF + CRLF +
-              "Dauer:               4  Sekunden" + CRLF +
-              "Intervall:         400  Millisekunden" + CRLF + CRLF +
-              "CPU-Takt: 2.39 GHz" + CRLF +
-              "Verf\xFCgbarer Speicher: 768 MB" + CRLF + CRLF + CRLF);
+    EXPECT_EQ(finish(), "Log vom 09.12.2026          Startzeit:  05:25:17" + CRLF + CRLF +
+                            "Dauer:               4  Sekunden" + CRLF + "Intervall:         400  Millisekunden" + CRLF +
+                            CRLF + "CPU-Takt: 2.39 GHz" + CRLF + "Verf\xFCgbarer Speicher: 768 MB" + CRLF + CRLF +
+                            CRLF);
 }
 
 TEST_F(LogWriting, HeaderTextsStandAsTyped) {
@@ -113,12 +114,10 @@ TEST_F(LogWriting, HeaderTextsStandAsTyped) {
     fakeos::state().startTime = {987, 1, 2, 0, 0, 0, 0};
     writeLogHeader(writer);
     const std::string first = finish();
-    EXPECT_EQ(first,
-              "Log vom 02.01.0987          Startzeit:  00:00:00" + CRLF + CRLF +
-              "Dauer:" + std::string(8, ' ') + "12345678  Sekunden" + CRLF +
-              "Intervall:" + std::string(8, ' ') + "0400  Millisekunden" + CRLF + CRLF +
-              "CPU-Takt: 3 GHz" + CRLF +
-              "Verf\xFCgbarer Speicher: 16384 MB" + CRLF + CRLF + CRLF);
+    EXPECT_EQ(first, "Log vom 02.01.0987          Startzeit:  00:00:00" + CRLF + CRLF + "Dauer:" + std::string(8, ' ') +
+                         "12345678  Sekunden" + CRLF + "Intervall:" + std::string(8, ' ') + "0400  Millisekunden" +
+                         CRLF + CRLF + "CPU-Takt: 3 GHz" + CRLF + "Verf\xFCgbarer Speicher: 16384 MB" + CRLF + CRLF +
+                         CRLF);
 
     openLog(writer, path);
     s.durationText = "123456789";
@@ -127,8 +126,10 @@ TEST_F(LogWriting, HeaderTextsStandAsTyped) {
     s.totalMemoryMB = 0;
     writeLogHeader(writer);
     const std::string second = finish();
-    EXPECT_NE(second.find(CRLF + "Dauer:" + std::string(8, ' ') + "123456789  Sekunden" + CRLF), std::string::npos) << second;
-    EXPECT_NE(second.find(CRLF + "Intervall:" + std::string(14, ' ') + "Millisekunden" + CRLF), std::string::npos) << second;
+    EXPECT_NE(second.find(CRLF + "Dauer:" + std::string(8, ' ') + "123456789  Sekunden" + CRLF), std::string::npos)
+        << second;
+    EXPECT_NE(second.find(CRLF + "Intervall:" + std::string(14, ' ') + "Millisekunden" + CRLF), std::string::npos)
+        << second;
     EXPECT_NE(second.find(CRLF + "CPU-Takt: 2.4 GHz" + CRLF), std::string::npos) << second;
     EXPECT_NE(second.find(CRLF + "Verf\xFCgbarer Speicher: 0 MB" + CRLF), std::string::npos) << second;
 }
@@ -148,9 +149,9 @@ TEST_F(LogWriting, RecordsAsInTheExample) {
     writeSampleRecord(writer, 2);
     EXPECT_EQ(finish(),
               "05:25:18:212  explorer.exe                         3% CPU              812 KB RAM" + CRLF + CRLF +
-              "05:25:18:215  notepad.exe                          0% CPU              520 KB RAM" + CRLF + CRLF +
-              "05:25:18:613  explorer.exe                        12% CPU              816 KB RAM" + CRLF + CRLF +
-              "05:25:18:617  notepad.exe                          0% CPU              520 KB RAM" + CRLF + CRLF);
+                  "05:25:18:215  notepad.exe                          0% CPU              520 KB RAM" + CRLF + CRLF +
+                  "05:25:18:613  explorer.exe                        12% CPU              816 KB RAM" + CRLF + CRLF +
+                  "05:25:18:617  notepad.exe                          0% CPU              520 KB RAM" + CRLF + CRLF);
 }
 
 TEST_F(LogWriting, RecordColumnsAndWideFields) {

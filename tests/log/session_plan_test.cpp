@@ -13,8 +13,8 @@ const double nan = std::nan("");
 
 TEST(SessionPlan, PassCountsIncludeTheUnwrittenFirstPass) {
     EXPECT_EQ(passCountFor(4, 400), 11);
-    EXPECT_EQ(passCountFor(1, 400), 4);     // 3.5 to the even 4
-    EXPECT_EQ(passCountFor(3, 2000), 2);    // 2.5 to the even 2
+    EXPECT_EQ(passCountFor(1, 400), 4);   // 3.5 to the even 4
+    EXPECT_EQ(passCountFor(3, 2000), 2);  // 2.5 to the even 2
     EXPECT_EQ(passCountFor(0, 400), 1);
     EXPECT_EQ(passCountFor(1000, 100000), 11);
     EXPECT_EQ(passCountFor(0.0001, 400), 1);  // 1.00025

@@ -47,8 +47,8 @@ TEST(RealOs, OwnTimesAndWorkingSetArePlausibleAndMoveForward) {
     burn(0.3);
     const os::ProcessSample after = os::queryProcess(ownPid());
     const std::int64_t used = (after.kernelTime + after.userTime) - (before.kernelTime + before.userTime);
-    EXPECT_GT(used, 0);                  // it moved
-    EXPECT_LT(used, 10 * 10000000LL);   // and by no more than the wall time allows on a few cores
+    EXPECT_GT(used, 0);                // it moved
+    EXPECT_LT(used, 10 * 10000000LL);  // and by no more than the wall time allows on a few cores
     EXPECT_GE(after.userTime, before.userTime);
 }
 

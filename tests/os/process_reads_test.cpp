@@ -5,10 +5,10 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -337,8 +337,9 @@ TEST(ProcessReads, KernelThreadsAreNotListedSoTheListOpensOnPrograms) {
 }
 
 TEST(ProcessReads, ParsesNamesWithParenthesesAndBlanks) {
-    const char line[] = "42 (a) (b c) S 1 42 42 0 -1 2097216 5 0 0 0 17 23 0 0 20 0 1 0 9876 1000000 321 "
-                        "18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 1 0 0\n";
+    const char line[] =
+        "42 (a) (b c) S 1 42 42 0 -1 2097216 5 0 0 0 17 23 0 0 20 0 1 0 9876 1000000 321 "
+        "18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 1 0 0\n";
     linuxproc::StatFields f;
     ASSERT_TRUE(linuxproc::parseStat(line, sizeof line - 1, f));
     EXPECT_EQ(f.comm, "a) (b c");

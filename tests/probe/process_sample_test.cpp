@@ -9,7 +9,7 @@
 namespace {
 
 class ProcessSampling : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakeos::reset();
         resetMonitorState();
@@ -31,7 +31,7 @@ TEST_F(ProcessSampling, ShareOfTheSystemTimeAndWorkingSet) {
     p->userTime = 100;
     sampleProcess(20, 2);
     EXPECT_EQ(row(2).cpuPercent, 33);  // 400 * 100 / 1200 = 33.3
-    EXPECT_EQ(row(2).ramKB, 2);         // 1536 B = 1.5 KB, to even
+    EXPECT_EQ(row(2).ramKB, 2);        // 1536 B = 1.5 KB, to even
     EXPECT_EQ(prevKernelTime[2], 300);
     EXPECT_EQ(prevUserTime[2], 100);
 
@@ -49,7 +49,7 @@ TEST_F(ProcessSampling, WorkingSetRounding) {
     sampleProcess(10, 1);
     sampleProcess(30, 3);
     EXPECT_EQ(row(1).ramKB, 4);
-    EXPECT_EQ(row(3).ramKB, 2);  // 2.5 KB, to even
+    EXPECT_EQ(row(3).ramKB, 2);                // 2.5 KB, to even
     fakeos::find(30)->workingSetBytes = 3584;  // 3.5 KB
     sampleProcess(30, 3);
     EXPECT_EQ(row(3).ramKB, 4);

@@ -34,7 +34,7 @@ TEST(Rounding, Int32ConversionReportsTheUnrepresentable) {
     EXPECT_EQ(rounding::nearestInt32(13.5), 14);
     EXPECT_EQ(rounding::nearestInt32(-7.5), -8);
     EXPECT_EQ(rounding::nearestInt32(2147483647.4), INT32_HIGHEST);
-    EXPECT_EQ(rounding::nearestInt32(2147483647.5), INT32_LOWEST);  // rounds to 2^31
+    EXPECT_EQ(rounding::nearestInt32(2147483647.5), INT32_LOWEST);   // rounds to 2^31
     EXPECT_EQ(rounding::nearestInt32(-2147483648.5), INT32_LOWEST);  // -2^31 itself, even
     EXPECT_EQ(rounding::nearestInt32(-2147483648.0), INT32_LOWEST);
     EXPECT_EQ(rounding::nearestInt32(-2147483647.0), -2147483647);

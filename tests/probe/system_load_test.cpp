@@ -8,7 +8,7 @@
 namespace {
 
 class SystemLoad : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakeos::reset();
         resetMonitorState();
@@ -16,10 +16,10 @@ protected:
 };
 
 TEST_F(SystemLoad, ClockFromCyclesTruncatesToHundredths) {
-    EXPECT_EQ(cpuClockFromCycles(0, 29990000), 2.99f);   // 2.999 GHz
+    EXPECT_EQ(cpuClockFromCycles(0, 29990000), 2.99f);  // 2.999 GHz
     EXPECT_EQ(cpuClockFromCycles(0, 30000000), 3.0f);
     EXPECT_EQ(cpuClockFromCycles(0, 33912345), 3.39f);
-    EXPECT_EQ(cpuClockFromCycles(0, 33999999), 3.39f);   // never rounded up
+    EXPECT_EQ(cpuClockFromCycles(0, 33999999), 3.39f);  // never rounded up
     EXPECT_EQ(cpuClockFromCycles(0, 99999), 0.0f);
     EXPECT_EQ(cpuClockFromCycles(500, 500), 0.0f);
     // The low half of the counter wraps during the window.
@@ -112,8 +112,8 @@ TEST_F(SystemLoad, TotalMemoryInMegabytes) {
     EXPECT_EQ(megabytesFromBytes(4294967296ull), 4096);
     EXPECT_EQ(megabytesFromBytes(2147483647ull), 2048);
     EXPECT_EQ(megabytesFromBytes(0), 0);
-    EXPECT_EQ(megabytesFromBytes(1572864ull), 2);  // 1.5 MB
-    EXPECT_EQ(megabytesFromBytes(2621440ull), 2);  // 2.5 MB, to even
+    EXPECT_EQ(megabytesFromBytes(1572864ull), 2);      // 1.5 MB
+    EXPECT_EQ(megabytesFromBytes(2621440ull), 2);      // 2.5 MB, to even
     EXPECT_EQ(megabytesFromBytes(~0ull), 2147483647);  // never wraps negative
 
     fakeos::state().memory = {37, 805306368ull, 0};

@@ -26,7 +26,7 @@ struct BadCase {
     // the default name "Log DD-MM-YYYY hhmmss.txt".
     std::string expectedFile;
     Expect expect;
-    int records;  // records of the logged process; -1: not fixed by the rules
+    int records;                 // records of the logged process; -1: not fixed by the rules
     std::string headerDuration;  // what the header shows (the defaults for empty texts)
     std::string headerInterval;
 };
@@ -100,8 +100,7 @@ std::vector<BadCase> badCases() {
         {"long digit strings", longOne, longHundred, "y", "y.txt", Expect::File, 10, longOne, longHundred},
         // Log names and paths.
         {".TXT is not .txt", "0", "10", "z.TXT", "z.TXT.txt", Expect::File, 0, "0", "10"},
-        {"missing folders are made", "0", "10", "made/for/it/log", "made/for/it/log.txt", Expect::File, 0, "0",
-         "10"},
+        {"missing folders are made", "0", "10", "made/for/it/log", "made/for/it/log.txt", Expect::File, 0, "0", "10"},
         {"folder under a plain file", "0", "10", "plain/sub/log", "", Expect::NoFile, 0, "0", "10"},
         {"a component too long", "0", "10", hugeComponent + "/log", "", Expect::NoFile, 0, "0", "10"},
         {"a name too long", "0", "10", hugeComponent, "", Expect::NoFile, 0, "0", "10"},
@@ -112,7 +111,7 @@ std::vector<BadCase> badCases() {
 }
 
 class BadArguments : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = robust::scratch("args");
         sleeper = startChild(robust::sleeper, {"300"});

@@ -103,7 +103,8 @@ TEST(KilledSessions, LeaveOnlyWholeHeaderLinesAndWholeRecords) {
     }
     // Kills amid the passes wait for the file to reach a random size, so they
     // fall inside the session however fast this build and machine are.
-    const std::uintmax_t fullBytes = headerBytes + recordBytes * fullRecords * static_cast<std::uintmax_t>(sleeperCount);
+    const std::uintmax_t fullBytes =
+        headerBytes + recordBytes * fullRecords * static_cast<std::uintmax_t>(sleeperCount);
 
     int absent = 0, headerPart = 0, headerOnly = 0, withRecords = 0, killedMidSession = 0, endedByItself = 0;
     int pageCuts = 0;
@@ -156,9 +157,10 @@ TEST(KilledSessions, LeaveOnlyWholeHeaderLinesAndWholeRecords) {
         }
     }
 
-    std::printf("%d sessions: %d without a file, %d empty or with part of the header, %d header only, %d with records "
-                "(%d killed amid the passes), %d ended by themselves, %d cut by the system at a page boundary\n",
-                sessionCount, absent, headerPart, headerOnly, withRecords, killedMidSession, endedByItself, pageCuts);
+    std::printf(
+        "%d sessions: %d without a file, %d empty or with part of the header, %d header only, %d with records "
+        "(%d killed amid the passes), %d ended by themselves, %d cut by the system at a page boundary\n",
+        sessionCount, absent, headerPart, headerOnly, withRecords, killedMidSession, endedByItself, pageCuts);
     // A cut of the system's needs a kill amid one of the few writes that span
     // a page boundary: rare. Many of them would mean the program splits writes.
     EXPECT_LE(pageCuts, sessionCount / 10);

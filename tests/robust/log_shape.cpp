@@ -10,8 +10,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // What each of the nine header lines starts with (empty: the line is empty).
-const char* const headerStarts[9] = {"Log vom ", "", "Dauer:", "Intervall:", "", "CPU-Takt: ",
-                                     "Verf\xFCgbarer Speicher: ", "", ""};
+const char* const headerStarts[9] = {
+    "Log vom ", "", "Dauer:", "Intervall:", "", "CPU-Takt: ", "Verf\xFCgbarer Speicher: ", "", ""};
 
 }  // namespace
 

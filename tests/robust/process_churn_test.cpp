@@ -12,8 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <mutex>
 #include <filesystem>
+#include <mutex>
 #include <random>
 #include <thread>
 #include <vector>
@@ -164,9 +164,8 @@ void logOnce(const std::string& path, const std::string& name, int& markedRows) 
 
 TEST(ProcessChurn, SamplingLoopSessionsAndLibraryHoldUp) {
     resetMonitorState();
-    const std::string folder = (std::filesystem::temp_directory_path() /
-                                ("corv-robust-churn-" + std::to_string(getpid())))
-                                   .string();
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / ("corv-robust-churn-" + std::to_string(getpid()))).string();
     std::filesystem::create_directories(folder);
     const std::string name = ownName();
     ASSERT_FALSE(name.empty());
@@ -182,7 +181,8 @@ TEST(ProcessChurn, SamplingLoopSessionsAndLibraryHoldUp) {
     int started[churnThreads] = {};
     std::vector<std::thread> churners;
     for (int t = 0; t < churnThreads; ++t) {
-        churners.emplace_back([&, t] { started[t] = churn(1000u + static_cast<unsigned>(t), killedByLibrary, failed); });
+        churners.emplace_back(
+            [&, t] { started[t] = churn(1000u + static_cast<unsigned>(t), killedByLibrary, failed); });
     }
     int lingerers = 0;
     std::thread lingering([&] { lingerers = linger(churnDone); });
@@ -222,9 +222,10 @@ TEST(ProcessChurn, SamplingLoopSessionsAndLibraryHoldUp) {
 
     int total = 0;
     for (int s : started) total += s;
-    std::printf("%d processes and %d lingering, %d ended by cvpkill; %d sampling cycles, %d library rounds, "
-                "%zu sessions\n",
-                total, lingerers, killedByLibrary.load(), cycles.load(), libraryRounds.load(), logs.size());
+    std::printf(
+        "%d processes and %d lingering, %d ended by cvpkill; %d sampling cycles, %d library rounds, "
+        "%zu sessions\n",
+        total, lingerers, killedByLibrary.load(), cycles.load(), libraryRounds.load(), logs.size());
     EXPECT_EQ(total, churnThreads * processesPerThread);
     EXPECT_FALSE(failed) << "a library figure out of its range, or cvpkill refused a child of ours";
     EXPECT_GT(libraryRounds, 0);

@@ -23,8 +23,8 @@ struct StaticFrame : ::testing::Test {
 
 bool markerBoxAt(int r) {
     const int top = 16 * r + 21;
-    return countOther(21, top + 1, 33, top + 12, colourWhite) == 0 &&
-           countOther(20, top, 34, top, colourBlack) == 0 && countOther(20, top + 13, 34, top + 13, colourBlack) == 0 &&
+    return countOther(21, top + 1, 33, top + 12, colourWhite) == 0 && countOther(20, top, 34, top, colourBlack) == 0 &&
+           countOther(20, top + 13, 34, top + 13, colourBlack) == 0 &&
            countOther(20, top, 20, top + 13, colourBlack) == 0 && countOther(34, top, 34, top + 13, colourBlack) == 0;
 }
 

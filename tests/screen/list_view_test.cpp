@@ -45,7 +45,10 @@ bool emptyBox(int t) {
 // --- name conversion -------------------------------------------------------------
 
 TEST(ToScreenText, ConvertsTheSevenLettersOnly) {
-    EXPECT_EQ(toScreenText("gr\xFC\xDF" "e.exe"), "gr\x81\xE1" "e.exe");
+    EXPECT_EQ(toScreenText("gr\xFC\xDF"
+                           "e.exe"),
+              "gr\x81\xE1"
+              "e.exe");
     EXPECT_EQ(toScreenText("\xC4\xD6\xDC\xE4\xF6\xFC\xDF"), "\x8E\x99\x9A\x84\x94\x81\xE1");
     EXPECT_EQ(toScreenText("explorer.exe"), "explorer.exe");
     EXPECT_EQ(toScreenText(""), "");
@@ -90,10 +93,17 @@ TEST_F(ListView, NegativeAndExtremeNumbersCountTheMinusSign) {
 
 TEST_F(ListView, NamesAreConvertedForTheScreenFont) {
     table(1);
-    entry(1).name = "gr\xFC\xDF" "e";
+    entry(1).name =
+        "gr\xFC\xDF"
+        "e";
     drawProcessRow(1);
-    EXPECT_TRUE(textAt(80, rowTop(1), "gr\x81\xE1" "e", colourBlack, colourBackground));
-    EXPECT_EQ(entry(1).name, "gr\xFC\xDF" "e");  // the table keeps Windows-1252
+    EXPECT_TRUE(textAt(80, rowTop(1),
+                       "gr\x81\xE1"
+                       "e",
+                       colourBlack, colourBackground));
+    EXPECT_EQ(entry(1).name,
+              "gr\xFC\xDF"
+              "e");  // the table keeps Windows-1252
 }
 
 TEST_F(ListView, TheEraserClearsTheLineUpTo775) {
@@ -154,8 +164,7 @@ TEST_F(ListView, RowsOutsideTheWindowDrawOnlyTheScrollControls) {
     drawProcessRow(INT32_MAX);
     const auto after = snapshot();
     for (int y = 0; y < SURFACE_HEIGHT; ++y)
-        for (int x = 0; x < 778; ++x)
-            ASSERT_EQ(after[y * 800 + x], before[y * 800 + x]) << x << "," << y;
+        for (int x = 0; x < 778; ++x) ASSERT_EQ(after[y * 800 + x], before[y * 800 + x]) << x << "," << y;
     EXPECT_EQ(surface::pixel(785, 45), colourAccent);  // the controls are there
 }
 
@@ -170,7 +179,7 @@ TEST_F(ListView, VisibleRowsUseTheirWindowPosition) {
 
 TEST_F(ListView, ShortRowArraysAndTablesAreNotReadPastTheirEnd) {
     table(5);
-    markedPid.assign(2, 0);  // shorter than the table
+    markedPid.assign(2, 0);         // shorter than the table
     monitorState.processCount = 9;  // more than the table holds
     monitorState.lastRow = 9;
     for (int i = 1; i <= 9; ++i) drawProcessRow(i);
@@ -254,7 +263,7 @@ TEST_F(ListView, ThumbLengthsRoundHalvesToEven) {
     drawProcessRow(46);
     // (450 - 112) / 90 x 45 + 52 = 221
     EXPECT_EQ(monitorState.thumbTop, 221);
-    EXPECT_EQ(countOther(779, 222, 791, 222 + 50, colourAccent) , 0);
+    EXPECT_EQ(countOther(779, 222, 791, 222 + 50, colourAccent), 0);
 }
 
 TEST_F(ListView, AWildFirstRowKeepsTheThumbFiguresSane) {
@@ -269,7 +278,8 @@ TEST_F(ListView, RedrawListDrawsEveryRowInOneBatch) {
     table(35, 3);
     markedPid[4] = entry(4).pid;
     redrawList();
-    for (int i = 3; i <= 32; ++i) EXPECT_TRUE(textAt(80, rowTop(i), "proc" + std::to_string(i), colourBlack, colourBackground)) << i;
+    for (int i = 3; i <= 32; ++i)
+        EXPECT_TRUE(textAt(80, rowTop(i), "proc" + std::to_string(i), colourBlack, colourBackground)) << i;
     EXPECT_EQ(surface::pixel(27, rowTop(4) + 3), colourBlack);
     // The batch is closed again: the window may copy the picture.
     std::vector<std::uint32_t> dest(800 * 584);

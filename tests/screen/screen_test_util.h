@@ -47,8 +47,7 @@ inline int countColour(int x1, int y1, int x2, int y2, std::uint32_t colour) {
 
 // The glyph cells of `text` from (x, y): every set bit of the font table in
 // `ink`, every clear bit in `paper`.
-inline ::testing::AssertionResult textAt(int x, int y, std::string_view text, std::uint32_t ink,
-                                         std::uint32_t paper) {
+inline ::testing::AssertionResult textAt(int x, int y, std::string_view text, std::uint32_t ink, std::uint32_t paper) {
     for (std::size_t k = 0; k < text.size(); ++k) {
         const unsigned char b = static_cast<unsigned char>(text[k]);
         for (int row = 0; row < 8; ++row)

@@ -118,8 +118,8 @@ TEST_F(OpenSurface, FillBoxClipsAndAcceptsCornersInAnyOrder) {
 
     fillBox(-1e9, -1e9, 1e9, 1e9, colourWhite);
     EXPECT_EQ(drawn(colourWhite), SURFACE_WIDTH * SURFACE_HEIGHT);
-    fillBox(900, 10, 1000, 20, RED);      // wholly right of the area
-    fillBox(10, -50, 20, -1, RED);        // wholly above
+    fillBox(900, 10, 1000, 20, RED);                    // wholly right of the area
+    fillBox(10, -50, 20, -1, RED);                      // wholly above
     fillBox(-2147483648.0, 700, 5, 2147483647.0, RED);  // below
     EXPECT_EQ(drawn(RED), 0);
 }
@@ -237,9 +237,9 @@ TEST_F(OpenSurface, LinesDrawBothEndPointsAndOnePixelPerStep) {
 TEST_F(OpenSurface, ClippedLinesKeepThePixelsOfTheWholeLine) {
     // Lines crossing every edge, both directions, steep and flat.
     const long long ends[][4] = {
-        {-100, -37, 900, 620},  {900, 620, -100, -37}, {-3000, 290, 2900, 310}, {400, -1000, 410, 1700},
-        {-20, 600, 820, -20},   {799, -5, -1, 600},    {-7, -7, 7, 7},          {795, 300, 2500, 301},
-        {12, 1000, 13, -1000},  {-500, 583, 1500, 583}, {-1, -1, -1, 600},     {100, 50, -1700, 2000},
+        {-100, -37, 900, 620}, {900, 620, -100, -37},  {-3000, 290, 2900, 310}, {400, -1000, 410, 1700},
+        {-20, 600, 820, -20},  {799, -5, -1, 600},     {-7, -7, 7, 7},          {795, 300, 2500, 301},
+        {12, 1000, 13, -1000}, {-500, 583, 1500, 583}, {-1, -1, -1, 600},       {100, 50, -1700, 2000},
     };
     for (const auto& e : ends) {
         fillBox(0, 0, 799, 583, colourBlack);
@@ -690,12 +690,18 @@ TEST_F(OpenSurface, TheInputRestEndsOnChangesAndNeverWaitsWhileInputIsUnderWay) 
     EXPECT_TRUE(restEnds());  // the opening itself was a change
     // Idle: the rest lasts until something changes.
     for (const auto& change : std::vector<std::function<void()>>{
-             [] { surface::pushKey("a"); readKey(); },
+             [] {
+                 surface::pushKey("a");
+                 readKey();
+             },
              [] { moveMouse(10, 10, 1, 1); },
              [] { surface::mouseWheel(120); },
              [] { surface::pointerLeft(); },
              [] { surface::setActive(true); },
-             [] { surface::closeRequested(); readKey(); },
+             [] {
+                 surface::closeRequested();
+                 readKey();
+             },
          }) {
         std::atomic<bool> resting{false};
         EXPECT_TRUE(restEnds([&] {

@@ -168,7 +168,7 @@ TEST(UnchangedRedraw, DrawingOverTheScrollAreaIsRepairedByTheNextRow) {
         s.cycle();
         s.look("two cycles");
         fillBox(770, 90, 799, 300, 0x00FF00);  // someone draws over the track and thumb
-        s.row(45);                              // an invisible row: only the controls
+        s.row(45);                             // an invisible row: only the controls
         s.look("row after drawing over the track");
         setPixel(785, 45, 0xFF0000);  // one pixel of the up button
         s.row(50);
@@ -232,10 +232,12 @@ TEST(UnchangedRedraw, RowsAreRedrawnWhenAFigureOrTheirPlaceChanged) {
         processTable[3].cpuPercent = 57;
         processTable[4].ramKB = 0;  // the protection note appears
         processTable[5].pid = 9;    // a shorter PID leaves old digits unless erased
-        processTable[6].name = "Gr\xFC\xDF" "e";
+        processTable[6].name =
+            "Gr\xFC\xDF"
+            "e";
         s.cycle();
         s.look("figures changed");
-        processTable[4].ramKB = 100;  // and goes again
+        processTable[4].ramKB = 100;     // and goes again
         processTable[7].name = "proc7";  // the same name as before: nothing to do
         s.cycle();
         s.look("note gone");

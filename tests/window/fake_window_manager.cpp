@@ -22,9 +22,7 @@ FakeWindowManager::FakeWindowManager(Mark mark) {
             XChangeProperty(display_, own_, check_, XA_WINDOW, 32, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(&own_), 1);
             break;
-        case Mark::Redirect:
-            events |= SubstructureRedirectMask;
-            break;
+        case Mark::Redirect: events |= SubstructureRedirectMask; break;
         case Mark::StaleCheck: {
             const Window gone = XCreateSimpleWindow(display_, root_, -10, -10, 1, 1, 0, 0, 0);
             XChangeProperty(display_, root_, check_, XA_WINDOW, 32, PropModeReplace,

@@ -12,7 +12,7 @@
 namespace xside {
 
 class FakeWindowManager {
-public:
+  public:
     enum class Mark {
         Selection,        // owns WM_S0
         SupportingCheck,  // _NET_SUPPORTING_WM_CHECK on the root and on its own window
@@ -34,7 +34,7 @@ public:
     // Unmaps the window and marks it iconic (WM_STATE), as a manager does.
     void iconify(Window window);
 
-private:
+  private:
     Display* display_ = nullptr;
     Window root_ = 0;
     Window own_ = 0;

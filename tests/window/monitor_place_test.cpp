@@ -32,17 +32,14 @@ TEST(MonitorPlace, ThePrimaryMonitorWinsWhereverItIsListed) {
     expectPlace(centredPlace({left, right}, 2304, 1024, 800, 584), 1280 + 112, 92);
     expectPlace(centredPlace({right, left}, 2304, 1024, 800, 584), 1280 + 112, 92);
     // Stacked, and left of and above the screen's origin.
-    expectPlace(centredPlace({monitor(0, 0, 1920, 1080), monitor(-1600, -900, 1600, 900, true)}, 3520, 1980, 800,
-                             584),
+    expectPlace(centredPlace({monitor(0, 0, 1920, 1080), monitor(-1600, -900, 1600, 900, true)}, 3520, 1980, 800, 584),
                 -1600 + 400, -900 + 158);
 }
 
 TEST(MonitorPlace, WithoutAPrimaryTheFirstMonitorWithAnArea) {
-    expectPlace(centredPlace({monitor(1280, 0, 1024, 768), monitor(0, 0, 1280, 1024)}, 2304, 1024, 800, 584), 1392,
-                92);
+    expectPlace(centredPlace({monitor(1280, 0, 1024, 768), monitor(0, 0, 1280, 1024)}, 2304, 1024, 800, 584), 1392, 92);
     // A monitor of no size (a switched-off output) is passed over, primary or not.
-    expectPlace(centredPlace({monitor(0, 0, 0, 0, true), monitor(100, 50, 1000, 700)}, 2304, 1024, 800, 584), 200,
-                108);
+    expectPlace(centredPlace({monitor(0, 0, 0, 0, true), monitor(100, 50, 1000, 700)}, 2304, 1024, 800, 584), 200, 108);
 }
 
 TEST(MonitorPlace, NoMonitorMeansTheWholeScreen) {
@@ -51,8 +48,8 @@ TEST(MonitorPlace, NoMonitorMeansTheWholeScreen) {
 }
 
 TEST(MonitorPlace, AWindowLargerThanItsMonitorKeepsItsCornerOnIt) {
-    expectPlace(centredPlace({monitor(0, 0, 1280, 1024), monitor(1280, 0, 640, 480, true)}, 1920, 1024, 800, 584),
-                1280, 0);
+    expectPlace(centredPlace({monitor(0, 0, 1280, 1024), monitor(1280, 0, 640, 480, true)}, 1920, 1024, 800, 584), 1280,
+                0);
     // Larger in one direction only: centred in the other.
     expectPlace(centredPlace({monitor(0, 0, 600, 800)}, 600, 800, 800, 584), 0, 108);
     expectPlace(centredPlace({}, 640, 480, 800, 584), 0, 0);

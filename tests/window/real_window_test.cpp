@@ -136,8 +136,8 @@ std::vector<unsigned long> cardinalProperty(const std::string& id, const char* n
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::vector<unsigned long> out;
-    if (XGetWindowProperty(d, std::stoul(id), XInternAtom(d, name, False), 0, 65536, False, XA_CARDINAL, &type,
-                           &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(d, std::stoul(id), XInternAtom(d, name, False), 0, 65536, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
         data != nullptr) {
         // Xlib hands 32-bit items over as longs, sign-extended.
         if (type == XA_CARDINAL && format == 32) {
@@ -181,7 +181,7 @@ bool showsFramebuffer() {
 }
 
 class RealWindow : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         if (!xside::available()) return;
         opened = openWindow(800, 584);
@@ -314,7 +314,7 @@ TEST_F(RealWindow, ScatteredChangesLeaveTheWholePictureOnTheScreen) {
     setPixel(3, 0, colourFocus);
     setPixel(4, 1, colourFocus);
     fillBox(200, 200, 210, 202, colourLogging);
-    setPixel(700, 204, colourBlack);  // one line apart from the run above
+    setPixel(700, 204, colourBlack);               // one line apart from the run above
     drawText(600, 576, "\xDB\xDB", colourAccent);  // down to the last line
     setPixel(799, 583, colourBlack);
     unlockScreen();
@@ -339,8 +339,8 @@ TEST_F(RealWindow, KeysArriveAsKeyCodes) {
         for (const std::string& k : takeKeys()) keys.push_back(k);
         return keys.size() >= 10;
     });
-    const std::vector<std::string> expected = {"a",     "\r",     "\xFF\x47", "\x81", "\xFF\x3B",
-                                               "\xFF\x53", "B",   "\x1B",     "\b",   "\xFF\x51"};
+    const std::vector<std::string> expected = {"a",        "\r", "\xFF\x47", "\x81", "\xFF\x3B",
+                                               "\xFF\x53", "B",  "\x1B",     "\b",   "\xFF\x51"};
     EXPECT_EQ(keys, expected);
 }
 
@@ -422,8 +422,8 @@ TEST_F(RealWindow, ButtonsWheelAndCapture) {
             if (ev.kind == EVENT_BUTTON_DOWN || ev.kind == EVENT_BUTTON_UP) seen.push_back(ev);
         return seen.size() >= 6;
     }));
-    const int kinds[6] = {EVENT_BUTTON_DOWN, EVENT_BUTTON_UP, EVENT_BUTTON_DOWN, EVENT_BUTTON_UP,
-                          EVENT_BUTTON_DOWN, EVENT_BUTTON_UP};
+    const int kinds[6] = {EVENT_BUTTON_DOWN, EVENT_BUTTON_UP,   EVENT_BUTTON_DOWN,
+                          EVENT_BUTTON_UP,   EVENT_BUTTON_DOWN, EVENT_BUTTON_UP};
     const int which[6] = {1, 1, 2, 2, 4, 4};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(seen[static_cast<std::size_t>(i)].kind, kinds[i]) << i;
@@ -658,7 +658,7 @@ TEST(NoDisplay, OpeningFailsAndTheSurfaceStaysSilent) {
     EXPECT_FALSE(pollEvent(event));
     EXPECT_FALSE(isKeyDown(0x38));
     os::minimiseWindowByTitle("Corvane");  // nothing to talk to: returns quietly
-    EXPECT_FALSE(openWindow(800, 584));     // and a second attempt fails the same way
+    EXPECT_FALSE(openWindow(800, 584));    // and a second attempt fails the same way
 }
 
 }  // namespace

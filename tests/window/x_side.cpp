@@ -65,7 +65,8 @@ std::string shell(const std::string& command) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::string line = "/bin/sh " + base + ".sh";
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return "";
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return "";
     if (process.hProcess) CloseHandle(process.hProcess);
     if (process.hThread) CloseHandle(process.hThread);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
