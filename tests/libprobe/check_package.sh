@@ -10,12 +10,7 @@ set -u
 src=$1 build=$2 cc=$3 toolchain=$4 emulator=$5 cflags=${6:-}
 work="$build/package-check"
 prefix="$work/prefix"
-passed=0 failed=0
-check() {  # check WHAT COMMAND...
-  local what=$1; shift
-  if "$@" >"$work/last.log" 2>&1; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); echo "FAILED: $what"; tail -20 "$work/last.log"; fi
-}
+. "$(dirname "$0")/../support/checks.sh"
 rm -rf "$work" && mkdir -p "$work/run"
 
 check "cmake --install" cmake --install "$build" --prefix "$prefix"

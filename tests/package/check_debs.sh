@@ -15,12 +15,7 @@ dev=$dir/libcorvprobe-dev_${version}_$arch.deb
 for deb in "$program" "$runtime" "$dev"; do
   if [ ! -f "$deb" ]; then echo "skipped: $deb is not made yet (make package)"; exit 77; fi
 done
-passed=0 failed=0
-check() {  # check WHAT COMMAND...
-  local what=$1; shift
-  if "$@" >"$work/last.log" 2>&1; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); echo "FAILED: $what"; tail -20 "$work/last.log"; fi
-}
+. "$(dirname "$0")/../support/checks.sh"
 rm -rf "$work" && mkdir -p "$work/run"
 root=$work/root
 for deb in "$program" "$runtime" "$dev"; do dpkg -x "$deb" "$root"; done

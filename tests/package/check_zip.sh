@@ -18,12 +18,7 @@ if [ ! -f "$zip" ]; then echo "skipped: $zip is not made yet (make package)"; ex
 work=$build/package-check
 name=$(basename "$zip" .zip)
 top=$work/$name
-passed=0 failed=0
-check() {  # check WHAT COMMAND...
-  local what=$1; shift
-  if "$@" >"$work/last.log" 2>&1; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); echo "FAILED: $what"; tail -20 "$work/last.log"; fi
-}
+. "$(dirname "$0")/../support/checks.sh"
 rm -rf "$work" && mkdir -p "$work"
 check "the zip unpacks" unzip -q "$zip" -d "$work"
 
