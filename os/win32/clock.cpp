@@ -1,6 +1,6 @@
 // Clocks and pauses on Windows.
-#include <intrin.h>
 #include <windows.h>
+#include <intrin.h>
 
 #include "os/os.h"
 

@@ -1,7 +1,7 @@
 // Log file directories on Windows.
+#include <windows.h>
 #include <imagehlp.h>
 #include <io.h>
-#include <windows.h>
 
 #include "os/os.h"
 

@@ -1,6 +1,6 @@
 // Message boxes and the common controls on Windows.
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "os/os.h"
 

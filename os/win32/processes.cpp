@@ -1,7 +1,7 @@
 // Processes on Windows: Toolhelp snapshot, process times, working set.
+#include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 #include "os/os.h"
 

@@ -1,8 +1,8 @@
 #include "os/terminal_text.h"
 
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 namespace os {
 
