@@ -52,11 +52,20 @@ static int onXError(Display* d, XErrorEvent* e) {
     return 0;
 }
 
-/* Any pixel of the band that differs from `except`. */
-static int bandHasInk(XImage* img, int x0, int x1, int y0, int y1, unsigned long except) {
+/* The band shows `ground` and something drawn on it. Both are needed: until
+ * its first paint a window is black (or whatever the server left there), and
+ * that differs from every colour of the frame without being one. */
+static int bandHasInk(XImage* img, int x0, int x1, int y0, int y1, unsigned long ground) {
+    int groundSeen = 0, inkSeen = 0;
     for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            if ((XGetPixel(img, x, y) & 0xFFFFFF) != except) return 1;
+        for (int x = x0; x <= x1; ++x) {
+            if ((XGetPixel(img, x, y) & 0xFFFFFF) == ground) {
+                groundSeen = 1;
+            } else {
+                inkSeen = 1;
+            }
+            if (groundSeen && inkSeen) return 1;
+        }
     return 0;
 }
 

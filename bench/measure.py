@@ -106,8 +106,23 @@ def status_kb(pid, key):
     return 0
 
 
+KERNEL_THREAD = 0x00200000  # PF_KTHREAD in /proc/PID/stat's flags
+
+
 def process_count():
-    return sum(1 for name in os.listdir("/proc") if name.isdigit())
+    """The processes the monitor lists: every one but the kernel's threads."""
+    count = 0
+    for name in os.listdir("/proc"):
+        if not name.isdigit():
+            continue
+        try:
+            with open(f"/proc/{name}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue  # ended meanwhile
+        if not int(fields[6]) & KERNEL_THREAD:
+            count += 1
+    return count
 
 
 class Sleepers:
