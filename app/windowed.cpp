@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "figures/numeric_text.h"
+#include "figures/rounding.h"
 #include "input/input_loop.h"
 #include "log/log_session.h"
 #include "os/os.h"
@@ -41,7 +42,7 @@ std::int64_t sessionPauseMs() {
     const double ms = seconds * 1000.0 + 400.0;
     if (!(ms > 0.0)) return 0;
     constexpr double longest = 9.0e15;  // far beyond any session, still exact in int64
-    return static_cast<std::int64_t>(std::nearbyint(ms < longest ? ms : longest));
+    return static_cast<std::int64_t>(rounding::nearest(ms < longest ? ms : longest));
 }
 
 }  // namespace

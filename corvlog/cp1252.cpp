@@ -2,33 +2,11 @@
 
 #include <cstdint>
 
+#include "os/windows_1252.h"
+
 namespace corvlog {
 
 namespace {
-
-// 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr std::uint16_t HIGH_CONTROLS[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void appendCodePoint(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // Length of the well-formed UTF-8 sequence at text[at], or 0.
 std::size_t sequenceLength(std::string_view text, std::size_t at) {
@@ -59,25 +37,9 @@ std::size_t sequenceLength(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-void appendCp1252AsUtf8(std::string& out, std::string_view bytes) {
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out.push_back(c);
-        } else if (b < 0xA0) {
-            appendCodePoint(out, HIGH_CONTROLS[b - 0x80]);
-        } else {
-            appendCodePoint(out, b);
-        }
-    }
-}
+void appendCp1252AsUtf8(std::string& out, std::string_view bytes) { windows1252::appendUtf8(out, bytes); }
 
-std::string cp1252ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    appendCp1252AsUtf8(out, bytes);
-    return out;
-}
+std::string cp1252ToUtf8(std::string_view bytes) { return windows1252::toUtf8(bytes); }
 
 std::string validUtf8(std::string_view text) {
     std::string out;

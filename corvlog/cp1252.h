@@ -8,9 +8,9 @@
 
 namespace corvlog {
 
-// Every byte becomes its Windows-1252 character. The five bytes that code
-// page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the C1
-// controls of the same number, as Windows itself converts them.
+// Every byte becomes its Windows-1252 character (os/windows_1252.h): the
+// five bytes that code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
+// become the C1 controls of the same number, as Windows itself converts them.
 std::string cp1252ToUtf8(std::string_view bytes);
 void appendCp1252AsUtf8(std::string& out, std::string_view bytes);
 

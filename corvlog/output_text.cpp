@@ -7,6 +7,7 @@
 
 #include "corvlog/calendar.h"
 #include "corvlog/cp1252.h"
+#include "figures/rounding.h"
 #include "os/terminal_text.h"
 
 namespace corvlog {
@@ -113,7 +114,7 @@ std::string tenths(std::int64_t numerator, std::int64_t denominator) {
     return (t < 0 ? "-" : "") + std::to_string(whole) + "." + std::to_string((t < 0 ? -t : t) % 10);
 }
 
-std::int64_t nearestInteger(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
+std::int64_t nearestInteger(double value) { return static_cast<std::int64_t>(rounding::nearest(value)); }
 
 std::string recordTime(const LogHeader& header, std::int64_t ms) {
     return isoDateTime(header.year, header.month, header.day, ms);

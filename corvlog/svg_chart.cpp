@@ -6,6 +6,7 @@
 #include "corvlog/calendar.h"
 #include "corvlog/cp1252.h"
 #include "corvlog/output_text.h"
+#include "figures/rounding.h"
 
 namespace corvlog {
 
@@ -17,7 +18,7 @@ constexpr int LEFT = 72, RIGHT = 24, LINE = 16;
 
 std::string num(double v) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f", std::nearbyint(v * 10) / 10);
+    std::snprintf(text, sizeof text, "%.1f", rounding::nearest(v * 10) / 10);
     std::string s = text;
     if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
     return s == "-0" ? "0" : s;

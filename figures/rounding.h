@@ -1,7 +1,8 @@
 // The figure rules: conversions of floating-point figures to integers and
-// the clock's truncation, used alike by the monitor (probe/, log/) and the
-// metrics library (libprobe/). Only code lives here, no state: the library
-// and the program each keep their own figures.
+// the clock's truncation, the one place of them for the monitor (probe/,
+// log/, screen/, app/), the metrics library (libprobe/) and corvlog. Only
+// code lives here, no state: the library and the program each keep their
+// own figures.
 //
 // Every such conversion rounds to the nearest integer with halves to even,
 // independent of the processor's current rounding mode (floor, the

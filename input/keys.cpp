@@ -17,28 +17,22 @@ void showCredits() { os::messageBox("Corvane v1.0.1\r\n\r\n    by Terbalix   ", 
 
 void keyStep() {
     const std::string key = readKey();
-    if (key ==
-        "\xFF"
-        "G") {
+    // A key without a character is "\xFF" and its scan code, two literals
+    // since "\xFFG" would read as one hexadecimal escape.
+    // clang-format off
+    if (key == "\xFF" "G") {         // Home
         scrollToTop();
-    } else if (key ==
-               "\xFF"
-               "O") {
+    } else if (key == "\xFF" "O") {  // End
         scrollToEnd();
-    } else if (key ==
-               "\xFF"
-               "I") {
+    } else if (key == "\xFF" "I") {  // Page Up
         scrollUpOneRow();
-    } else if (key ==
-               "\xFF"
-               "Q") {
+    } else if (key == "\xFF" "Q") {  // Page Down
         scrollDownOneRow();
-    } else if (key == "\x1B") {
+    } else if (key == "\x1B") {      // Escape
         endProgram();
-    } else if (key ==
-               "\xFF"
-               ";") {
+    } else if (key == "\xFF" ";") {  // F1
         showCredits();
     }
+    // clang-format on
     if (isKeyDown(SCAN_ALT) && isKeyDown(SCAN_F4)) endProgram();
 }

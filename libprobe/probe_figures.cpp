@@ -4,16 +4,6 @@
 
 namespace cvp {
 
-bool nearestInt32(double x, std::int32_t& out) {
-    out = 0;
-    const double r = rounding::nearest(x);
-    if (!rounding::fitsInt32(r)) return false;
-    out = static_cast<std::int32_t>(r);
-    return true;
-}
-
-std::int32_t nearestSaturated(double x) { return rounding::nearestSaturated(x); }
-
 std::int32_t percentOf(std::int64_t part, std::int64_t whole) {
     if (whole == 0) return 0;
     std::int64_t scaled = 0;
@@ -22,10 +12,11 @@ std::int32_t percentOf(std::int64_t part, std::int64_t whole) {
     return rounding::sharePercent(scaled, whole);
 }
 
-std::int32_t kilobytes(std::uint64_t bytes) { return nearestSaturated(static_cast<double>(bytes) / 1024.0); }
+std::int32_t kilobytes(std::uint64_t bytes) { return rounding::nearestSaturated(static_cast<double>(bytes) / 1024.0); }
 
 std::int32_t usedKilobytes(std::uint64_t totalBytes, std::uint64_t availableBytes) {
-    return nearestSaturated(static_cast<double>(totalBytes) / 1024.0 - static_cast<double>(availableBytes) / 1024.0);
+    return rounding::nearestSaturated(static_cast<double>(totalBytes) / 1024.0 -
+                                      static_cast<double>(availableBytes) / 1024.0);
 }
 
 float gigahertzFromTicks(std::int32_t ticks) { return rounding::gigahertzFromTicks(ticks); }

@@ -4,12 +4,11 @@
 #include "screen/list_view.h"
 
 #include <charconv>
-#include <climits>
-#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <string_view>
 
+#include "figures/rounding.h"
 #include "screen/layout.h"
 #include "screen/surface.h"
 #include "screen/write_watch.h"
@@ -54,15 +53,6 @@ void drawNumber(int end, int y, std::int32_t value, std::string_view unit) {
     const std::size_t digits = static_cast<std::size_t>(result.ptr - text);
     std::memcpy(text + digits, unit.data(), unit.size());
     drawText(end - 8 * static_cast<int>(digits), y, std::string_view(text, digits + unit.size()), colourBlack);
-}
-
-// Nearest integer, ties to even (the default rounding mode), kept inside the
-// 32-bit range so that a wild firstRow cannot overflow the conversion.
-std::int32_t nearestInt32(double v) {
-    const double r = std::nearbyint(v);
-    if (!(r >= -2147483648.0)) return INT32_MIN;
-    if (r > 2147483647.0) return INT32_MAX;
-    return static_cast<std::int32_t>(r);
 }
 
 // --- leaving out redraws that would not change a pixel -------------------------
@@ -185,8 +175,10 @@ void drawScrollControls(ListPictures& p) {
         const double count = s.processCount;
         const double rows = VISIBLE_ROWS;
         const layout::Rect track = layout::scrollTrack;
-        s.thumbLength = nearestInt32(rows / count * layout::thumbSpan);
-        s.thumbTop = nearestInt32(
+        // Saturated, so that a wild firstRow cannot overflow the conversion;
+        // count > rows, so neither quotient is NaN.
+        s.thumbLength = rounding::nearestSaturated(rows / count * layout::thumbSpan);
+        s.thumbTop = rounding::nearestSaturated(
             (layout::thumbSpan - s.thumbLength) / (count - rows) * (static_cast<double>(s.firstRow) - 1.0) + track.top);
         if (s.thumbTop > track.bottom - s.thumbLength) s.thumbTop = track.bottom - s.thumbLength;
         c.thumbTop = s.thumbTop;

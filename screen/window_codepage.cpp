@@ -36,13 +36,6 @@ constexpr std::uint16_t CP437_LOW[32] = {
 };
 constexpr std::uint16_t CP437_HOUSE = 0x2302;  // byte 0x7F
 
-// Windows-1252 bytes 0x80..0x9F; 0 where the code page leaves a hole.
-constexpr std::uint16_t CP1252_HIGH[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
 }  // namespace
 
 unsigned char cp437FromUnicode(char32_t c) {
@@ -56,32 +49,6 @@ unsigned char cp437FromUnicode(char32_t c) {
     }
     if (c == CP437_HOUSE) return 0x7F;
     return '?';
-}
-
-char32_t unicodeFromWindows1252(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0) return CP1252_HIGH[byte - 0x80];
-    return byte;
-}
-
-std::string utf8FromWindows1252(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (const char ch : text) {
-        const char32_t c = unicodeFromWindows1252(static_cast<unsigned char>(ch));
-        if (c == 0 && ch != '\0') {
-            out += '?';
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 }  // namespace codepage

@@ -37,8 +37,8 @@
 #include <thread>
 #include <vector>
 
+#include "os/windows_1252.h"
 #include "screen/window_backend.h"
-#include "screen/window_codepage.h"
 #include "screen/window_x11_icon.h"
 #include "screen/window_x11_keys.h"
 #include "screen/window_x11_monitor.h"
@@ -134,7 +134,7 @@ void setTextProperty(X11Window& w, Atom property, Atom type, const std::string& 
 // WM_NAME carries the program's bytes as they are (Latin-1 is Windows-1252
 // for every letter the program uses); _NET_WM_NAME the same text in UTF-8.
 void publishTitle(X11Window& w, const std::string& title) {
-    const std::string utf8 = codepage::utf8FromWindows1252(title);
+    const std::string utf8 = windows1252::toDisplayUtf8(title);
     setTextProperty(w, w.atoms.wmName, XA_STRING, title);
     setTextProperty(w, w.atoms.wmIconName, XA_STRING, title);
     setTextProperty(w, w.atoms.netWmName, w.atoms.utf8String, utf8);

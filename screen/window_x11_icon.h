@@ -7,7 +7,9 @@
 namespace x11icon {
 
 // _NET_WM_ICON: per image its width, its height, then its pixels row by
-// row from the top, 0xAARRGGBB.
+// row from the top, 0xAARRGGBB; eight to a line, half a row of the
+// small image.
+// clang-format off
 inline constexpr std::uint32_t NET_WM_ICON[] = {
     0x00000010, 0x00000010, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
     0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
@@ -171,5 +173,6 @@ inline constexpr std::uint32_t NET_WM_ICON[] = {
     0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
     0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
 };
+// clang-format on
 
 }  // namespace x11icon

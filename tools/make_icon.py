@@ -98,11 +98,13 @@ def x11_icon(out):
              'namespace x11icon {',
              '',
              '// _NET_WM_ICON: per image its width, its height, then its pixels row by',
-             '// row from the top, 0xAARRGGBB.',
+             '// row from the top, 0xAARRGGBB; eight to a line, half a row of the',
+             '// small image.',
+             '// clang-format off',
              'inline constexpr std::uint32_t NET_WM_ICON[] = {']
     for i in range(0, len(values), 8):
         lines.append('    ' + ' '.join('0x%08X,' % v for v in values[i:i + 8]))
-    lines += ['};', '', '}  // namespace x11icon', '']
+    lines += ['};', '// clang-format on', '', '}  // namespace x11icon', '']
     with open(out, 'w', newline='\n') as f:
         f.write('\n'.join(lines))
 

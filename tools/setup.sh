@@ -22,6 +22,7 @@ declare -A group_packages=(
   [window]="xvfb xdotool x11-utils imagemagick librsvg2-bin"
   [monitors]="x11-xserver-utils"
   [clang]="clang libclang-rt-14-dev"
+  [style]="clang-format"
   [font]="console-setup-linux"
   [peers]="htop sysstat python3-psutil"
   [package]="dpkg-dev fakeroot file zip unzip lintian desktop-file-utils man-db"
@@ -35,11 +36,12 @@ declare -A group_loss=(
   [window]="the window, end-to-end and chart-rendering tests skip themselves"
   [monitors]="the test of the window on a screen with two monitors (xrandr) skips itself"
   [clang]="the fuzz suite is skipped"
+  [style]="the format check of the C and C++ files skips itself"
   [font]="tools/make_font.py cannot regenerate the screen font (the generated table is committed)"
   [peers]="the benchmark peers top/htop/pidstat/psutil are left out of bench/run.sh"
   [package]="make package cannot make the release files, and the package suite is skipped"
 )
-groups=(native mingw32 mingw64 wine64 wine32 window monitors clang font peers package)
+groups=(native mingw32 mingw64 wine64 wine32 window monitors clang style font peers package)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

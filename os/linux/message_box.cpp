@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "os/os.h"
+#include "os/windows_1252.h"
 
 namespace {
 
@@ -35,36 +36,11 @@ constexpr int BUTTON_HEIGHT = 26;
 constexpr int BUTTON_GAP = 12;
 constexpr int MIN_WIDTH = 240;
 
-// Windows-1252 bytes 0x80..0x9F; 0 where the code page leaves a hole.
-constexpr std::uint16_t CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0};
-
+// The character drawn for a byte (all lie below U+10000); an undefined
+// byte, which no font draws, as '?'.
 std::uint16_t codePoint(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F) {
-        const std::uint16_t cp = CP1252_HIGH[byte - 0x80];
-        return cp ? cp : static_cast<std::uint16_t>('?');
-    }
-    return byte;
-}
-
-std::string utf8FromCp1252(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        const std::uint16_t cp = codePoint(static_cast<unsigned char>(c));
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
+    if (windows1252::isUndefined(byte)) return '?';
+    return static_cast<std::uint16_t>(windows1252::unicodeOf(byte));
 }
 
 // WM_NAME is Latin-1: keep what Latin-1 has, '?' for the rest.
@@ -260,7 +236,7 @@ void Dialog::create(const std::string& caption) {
 
     const std::string latin1 = latin1FromCp1252(caption);
     XStoreName(dpy_, window_, latin1.c_str());
-    const std::string utf8 = utf8FromCp1252(caption);
+    const std::string utf8 = windows1252::toDisplayUtf8(caption);
     const Atom utf8String = XInternAtom(dpy_, "UTF8_STRING", False);
     XChangeProperty(dpy_, window_, XInternAtom(dpy_, "_NET_WM_NAME", False), utf8String, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));

@@ -13,27 +13,12 @@
 #include <vector>
 
 #include "os/os.h"
+#include "os/windows_1252.h"
 
 namespace os {
 namespace {
 
 int ignoreXError(Display*, XErrorEvent*) { return 0; }
-
-// Latin-1 to UTF-8: the program's titles are Windows-1252, which agrees
-// with Latin-1 for every letter it uses.
-std::string utf8FromLatin1(const std::string& text) {
-    std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 bool readProperty(Display* d, Window w, Atom property, std::string& out) {
     Atom type = None;
@@ -149,7 +134,7 @@ void minimiseWindowByTitle(const std::string& title) {
     Display* d = XOpenDisplay(nullptr);
     if (d == nullptr) return;
     XSetErrorHandler(ignoreXError);
-    const Names names{XInternAtom(d, "_NET_WM_NAME", False), title, utf8FromLatin1(title)};
+    const Names names{XInternAtom(d, "_NET_WM_NAME", False), title, windows1252::toDisplayUtf8(title)};
     const Window w = findTitled(d, DefaultRootWindow(d), names);
     if (w != 0 && windowManagerRunning(d, DefaultScreen(d))) XIconifyWindow(d, w, DefaultScreen(d));
     XSync(d, False);

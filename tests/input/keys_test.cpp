@@ -7,24 +7,16 @@ using inputtest::InputTest;
 using Keys = InputTest;
 using std::vector;
 
-const std::string HOME =
-    "\xFF"
-    "G";
-const std::string END =
-    "\xFF"
-    "O";
-const std::string PAGE_UP =
-    "\xFF"
-    "I";
-const std::string PAGE_DOWN =
-    "\xFF"
-    "Q";
-const std::string F1 =
-    "\xFF"
-    ";";
-const std::string CLOSE_REQUEST =
-    "\xFF"
-    "k";
+// "\xFF" and the scan code of a key without a character. Split in two
+// literals, since "\xFFG" would read as one hexadecimal escape.
+// clang-format off
+const std::string HOME          = "\xFF" "G";
+const std::string END           = "\xFF" "O";
+const std::string PAGE_UP       = "\xFF" "I";
+const std::string PAGE_DOWN     = "\xFF" "Q";
+const std::string F1            = "\xFF" ";";
+const std::string CLOSE_REQUEST = "\xFF" "k";
+// clang-format on
 
 void expectWindow(int first, int last) {
     EXPECT_EQ(monitorState.firstRow, first);

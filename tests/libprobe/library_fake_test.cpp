@@ -250,32 +250,6 @@ TEST(LibraryFigures, ClockTruncatesToHundredthsOfAGigahertz) {
     EXPECT_EQ(cvp::gigahertzFromTicks(-24031000), -2.4f);
 }
 
-TEST(LibraryFigures, NearestIsHalfToEvenAndRefusesWhatDoesNotFit) {
-    std::int32_t v = 99;
-    const struct {
-        double x;
-        std::int32_t n;
-    } cases[] = {{0.5, 0},
-                 {1.5, 2},
-                 {2.5, 2},
-                 {3.5, 4},
-                 {-0.5, 0},
-                 {-1.5, -2},
-                 {-2.5, -2},
-                 {2.4999999, 2},
-                 {2.5000001, 3},
-                 {2147483647.0, 2147483647},
-                 {-2147483648.0, -2147483647 - 1}};
-    for (const auto& c : cases) {
-        EXPECT_TRUE(cvp::nearestInt32(c.x, v)) << c.x;
-        EXPECT_EQ(v, c.n) << c.x;
-    }
-    EXPECT_FALSE(cvp::nearestInt32(2147483647.5, v));  // rounds to 2^31
-    EXPECT_FALSE(cvp::nearestInt32(std::numeric_limits<double>::infinity(), v));
-    EXPECT_FALSE(cvp::nearestInt32(std::numeric_limits<double>::quiet_NaN(), v));
-    EXPECT_EQ(cvp::nearestSaturated(-1e300), std::numeric_limits<std::int32_t>::min());
-}
-
 TEST_F(Library, ClockBusyWaitsTenMillisecondsAcrossACounterWrap) {
     os().cyclesPerSecond = 3000000000u;
     os().cycleCounter = 0xFFFFFF00u;

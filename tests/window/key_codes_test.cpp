@@ -1,10 +1,11 @@
-// What typed keys become before they reach readKey, and the title's UTF-8
-// form: the translations the window realisations share, without a display.
+// What typed keys become before they reach readKey: the translations the
+// window realisations share, without a display.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
 
+#include "os/windows_1252.h"
 #include "screen/window_codepage.h"
 
 #if !defined(_WIN32) && !defined(CORV_NO_X11)
@@ -69,26 +70,11 @@ TEST(Cp437, EveryUpperGlyphIsReachable) {
     for (int b = 0x80; b <= 0xFF; ++b) EXPECT_EQ(reached[b], 1) << "byte " << b;
 }
 
-TEST(Windows1252, UpperHalfIsLatin1AndTheGapsAreUndefined) {
-    EXPECT_EQ(codepage::unicodeFromWindows1252(0xFC), U'ü');
-    EXPECT_EQ(codepage::unicodeFromWindows1252(0x41), U'A');
-    EXPECT_EQ(codepage::unicodeFromWindows1252(0x80), U'€');
-    EXPECT_EQ(codepage::unicodeFromWindows1252(0x9F), U'Ÿ');
-    for (const unsigned char hole : std::initializer_list<unsigned char>{0x81, 0x8D, 0x8F, 0x90, 0x9D})
-        EXPECT_EQ(codepage::unicodeFromWindows1252(hole), 0u);
-    // The bytes a German Windows keyboard types, on their way to the screen.
-    EXPECT_EQ(cp437FromUnicode(codepage::unicodeFromWindows1252(0xDF)), 0xE1);
-    EXPECT_EQ(cp437FromUnicode(codepage::unicodeFromWindows1252(0xA7)), 0x15);
-    EXPECT_EQ(cp437FromUnicode(codepage::unicodeFromWindows1252(0x80)), '?');
-}
-
-TEST(Windows1252, TitleAsUtf8) {
-    EXPECT_EQ(codepage::utf8FromWindows1252("Corvane"), "Corvane");
-    EXPECT_EQ(codepage::utf8FromWindows1252(""), "");
-    EXPECT_EQ(codepage::utf8FromWindows1252("gesch\xFCtzt"), "gesch\xC3\xBCtzt");
-    EXPECT_EQ(codepage::utf8FromWindows1252("\x80 5"), "\xE2\x82\xAC 5");
-    EXPECT_EQ(codepage::utf8FromWindows1252("a\x81z"), "a?z");
-    EXPECT_EQ(codepage::utf8FromWindows1252(std::string("a\0b", 3)), std::string("a\0b", 3));
+// The bytes a German Windows keyboard types, on their way to the screen.
+TEST(Cp437, Windows1252LettersReachTheFont) {
+    EXPECT_EQ(cp437FromUnicode(windows1252::unicodeOf(0xDF)), 0xE1);
+    EXPECT_EQ(cp437FromUnicode(windows1252::unicodeOf(0xA7)), 0x15);
+    EXPECT_EQ(cp437FromUnicode(windows1252::unicodeOf(0x80)), '?');
 }
 
 #if !defined(_WIN32) && !defined(CORV_NO_X11)
