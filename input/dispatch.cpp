@@ -2,7 +2,7 @@
 #include "input/actions.h"
 #include "input/entry_field.h"
 #include "input/regions.h"
-#include "log/log_session.h"
+#include "log/session_handover.h"
 #include "os/os.h"
 #include "state/monitor_state.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/windowed.h"
-#include "log/log_session.h"
+#include "log/session_handover.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/measuring_on_screen.h"
 #include "log/log_session.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
@@ -56,7 +57,9 @@ class Session : public ::testing::Test {
     void TearDown() override { surface::reset(); }
 
     void mark(int row) { markedPid[static_cast<std::size_t>(row)] = processTable[static_cast<std::size_t>(row)].pid; }
+    // The window as the windowed start-up sets it up, showing the session.
     void openScreen() {
+        showMeasuringOnScreen();
         openWindow(800, 584);
         monitorState.screenHeight = 584;
     }
