@@ -8,8 +8,9 @@
 
 namespace {
 
-// The session runs here, on the input thread, and relabels the button itself;
-// the sampling loop stands aside until it is over.
+// The session runs here, on the input thread (the window shows it through
+// the reports wired at start-up); the sampling loop stands aside until it is
+// over (log/session_handover.h).
 void startLogSession() { runLogSessionBesideLoop(); }
 
 }  // namespace
