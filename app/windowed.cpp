@@ -5,10 +5,11 @@
 #include <string>
 #include <thread>
 
+#include "app/measuring_on_screen.h"
 #include "figures/numeric_text.h"
 #include "figures/rounding.h"
 #include "input/input_loop.h"
-#include "log/log_session.h"
+#include "log/session_handover.h"
 #include "os/os.h"
 #include "probe/process_sample.h"
 #include "probe/process_table.h"
@@ -68,6 +69,7 @@ void keyInterruptiblePause(std::int64_t ms) {
 
 void drawFirstFrame() {
     MonitorState& s = monitorState;
+    showMeasuringOnScreen();
     if (s.processCount < VISIBLE_ROWS) s.lastRow = s.processCount;
     measureCpuClock();  // before the window exists: nothing else competes for the CPU
     drawStaticFrame();
@@ -131,7 +133,7 @@ void pauseAfterCycle() {
 
 void runSamplingLoop() {
     MonitorState& s = monitorState;
-    s.logState = LOG_IDLE;
+    noSessionRuns();
     createStateLock();
     inputThread = new std::thread(inputLoop);
 

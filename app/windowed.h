@@ -6,7 +6,8 @@
 // Never returns: the program ends from the loop's shutdown or the input thread.
 [[noreturn]] void runWindowedMode();
 
-// Start-up up to and including the first complete frame (before the pause).
+// Start-up up to and including the first complete frame (before the pause);
+// from here on, what is sampled is shown in the window.
 void drawFirstFrame();
 
 // The sampling loop proper (after the first frame has been shown).

@@ -2,14 +2,15 @@
 #include "input/actions.h"
 #include "input/entry_field.h"
 #include "input/regions.h"
-#include "log/log_session.h"
+#include "log/session_handover.h"
 #include "os/os.h"
 #include "state/monitor_state.h"
 
 namespace {
 
-// The session runs here, on the input thread, and relabels the button itself;
-// the sampling loop stands aside until it is over.
+// The session runs here, on the input thread (the window shows it through
+// the reports wired at start-up); the sampling loop stands aside until it is
+// over (log/session_handover.h).
 void startLogSession() { runLogSessionBesideLoop(); }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "log/session_handover.h"
 #include "os/os.h"
 #include "screen/surface.h"
 

@@ -8,13 +8,13 @@
 #include "figures/numeric_text.h"
 #include "figures/rounding.h"
 #include "log/log_writer.h"
+#include "log/session_handover.h"
 #include "log/session_plan.h"
+#include "log/session_report.h"
 #include "os/os.h"
 #include "probe/process_sample.h"
 #include "probe/process_table.h"
 #include "probe/system_load.h"
-#include "screen/layout.h"
-#include "screen/surface.h"
 #include "state/monitor_state.h"
 
 namespace {
@@ -32,7 +32,11 @@ std::string fourDigits(int value) {
 
 constexpr double PAUSE_LIMIT_MS = 2147483647.0;
 
-const std::string buttonErase(6, static_cast<char>(glyphFullBlock));
+void report(SessionFooter state) {
+    if (sessionReport.footerChanged) sessionReport.footerChanged(state);
+}
+
+std::string takeKey() { return sessionReport.takeKey ? sessionReport.takeKey() : std::string(); }
 
 // The directories of a chosen log path are made only when its directory
 // holds no plain file yet (a directory in use is taken to exist).
@@ -64,29 +68,23 @@ LogOutcome runLogSession() {
     const os::LocalTime started = os::localTime();
     const std::string startTime = twoDigits(started.hour) + twoDigits(started.minute) + twoDigits(started.second);
 
-    const layout::Footer footer = layout::footer(s.screenHeight);
-    const layout::Point duration = footer.durationField.text, interval = footer.intervalField.text;
-    const layout::Point label = footer.startLabel;
-    const layout::Rect border = layout::border(s.screenHeight);
     // The sampling loop may be reading durationText meanwhile.
     if (s.durationText.empty()) {
         {
             std::lock_guard<std::mutex> texts(entryTextLock);
             s.durationText = "4";
         }
-        drawText(duration.x, duration.y, s.durationText, colourBlack);
+        report(SessionFooter::DurationDefaulted);
     }
     if (s.intervalText.empty()) {
         {
             std::lock_guard<std::mutex> texts(entryTextLock);
             s.intervalText = "400";
         }
-        drawText(interval.x, interval.y, s.intervalText, colourBlack);
+        report(SessionFooter::IntervalDefaulted);
     }
 
-    drawBox(border, colourLogging);
-    drawText(label.x, label.y, buttonErase, colourAccent);
-    drawText(label.x, label.y, "LOGGE!", colourWhite);
+    report(SessionFooter::Logging);
 
     const os::LocalTime today = os::localTime();
     std::string fileName = "Log " + twoDigits(today.day) + "-" + twoDigits(today.month) + "-" + fourDigits(today.year) +
@@ -142,16 +140,14 @@ LogOutcome runLogSession() {
         if (nowMs > nextStartMs) nextStartMs = nowMs;
         // No single pause is longer than the longest plain pause.
         os::pauseUntil(std::min(nextStartMs, nowMs + PAUSE_LIMIT_MS) / 1000.0);
-        const std::string key = readKey();
+        const std::string key = takeKey();
         if (passIndex >= passCount || key == STOP_KEY) break;
     }
 
     closeLog(writer);
-    s.logState = LOG_IDLE;
+    noSessionRuns();
 
-    drawText(label.x, label.y, buttonErase, colourAccent);
-    drawText(label.x, label.y, "START!", colourWhite);
-    drawBox(border, colourWhite);
+    report(SessionFooter::Idle);
 
     LogOutcome outcome;
     outcome.fileName = fileName;
@@ -160,10 +156,4 @@ LogOutcome runLogSession() {
         outcome.failure = logFailureText(writer);
     }
     return outcome;
-}
-
-void runLogSessionBesideLoop() {
-    monitorState.logState = LOG_RUNNING;
-    std::lock_guard<std::mutex> gate(cycleGate);
-    runLogSession();
 }

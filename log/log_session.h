@@ -13,12 +13,7 @@ struct LogOutcome {
 };
 
 // A log that cannot be written does not end the session early: it runs its
-// whole course either way.
+// whole course either way. The session draws nothing; it reports its footer
+// states and takes its stop key through session_report.h. From the window,
+// it is started through session_handover.h.
 LogOutcome runLogSession();
-
-// Starts a log session from the window (on the input thread): sets logState
-// and runs the session while the sampling loop stands aside. A cycle that is
-// under way when the button is pressed finishes first; the next cycle waits
-// (on cycleGate) until the session is over, so the two never use the tables
-// at once.
-void runLogSessionBesideLoop();

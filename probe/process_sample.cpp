@@ -3,9 +3,8 @@
 #include "figures/rounding.h"
 #include "os/os.h"
 #include "probe/process_table.h"
+#include "probe/sample_report.h"
 #include "probe/time_arithmetic.h"
-#include "screen/list_view.h"
-#include "screen/surface.h"
 #include "state/monitor_state.h"
 
 std::int32_t kilobytesFromBytes(std::uint64_t bytes) {
@@ -31,7 +30,5 @@ void sampleProcess(std::int32_t pid, std::int32_t row) {
     prevKernelTime[at] = sample.kernelTime;
     entry.ramKB = kilobytesFromBytes(sample.workingSetBytes);
 
-    lockScreen();
-    drawProcessRow(row);
-    unlockScreen();
+    if (sampleReport.rowSampled) sampleReport.rowSampled(row);
 }

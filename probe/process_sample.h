@@ -1,12 +1,12 @@
 // Per-process sampling: one row's CPU share since that row's previous sample
-// and its working set, written into processTable and drawn.
+// and its working set, written into processTable and reported (sample_report.h).
 #pragma once
 
 #include <cstdint>
 
 // Measures process `pid` for table row `row` (1-based). A row that the table
 // or the per-row arrays do not have is left alone: nothing is read, written
-// or drawn.
+// or reported.
 void sampleProcess(std::int32_t pid, std::int32_t row);
 
 // Bytes of working set to KB, nearest, halves to even.

@@ -3,8 +3,8 @@
 #include "figures/rounding.h"
 #include "os/cycle_window.h"
 #include "os/os.h"
+#include "probe/sample_report.h"
 #include "probe/time_arithmetic.h"
-#include "screen/gauges.h"
 #include "state/monitor_state.h"
 
 float cpuClockFromCycles(std::uint32_t before, std::uint32_t after) {
@@ -37,7 +37,7 @@ void sampleCpuLoad() {
     s.prevSystemIdleTime = now.idle;
     s.prevSystemKernelTime = now.kernel;
     s.prevSystemUserTime = now.user;
-    drawCpuGauge(figures.load, s.cpuClockGHz);
+    if (sampleReport.cpuLoadSampled) sampleReport.cpuLoadSampled(figures.load, s.cpuClockGHz);
 }
 
 std::int32_t megabytesFromBytes(std::uint64_t bytes) {
@@ -48,5 +48,5 @@ void sampleMemory() {
     os::MemoryStatus memory;
     os::memoryStatus(memory);
     monitorState.totalMemoryMB = megabytesFromBytes(memory.totalBytes);
-    drawMemoryGauge(memory.loadPercent, monitorState.totalMemoryMB);
+    if (sampleReport.memorySampled) sampleReport.memorySampled(memory.loadPercent, monitorState.totalMemoryMB);
 }

@@ -1,6 +1,7 @@
 // Whole-machine measurements: the CPU clock, the system CPU load (which also
 // leaves systemTimeDelta, the denominator of every per-process share) and the
-// physical memory. The load and memory samples draw their gauges at once.
+// physical memory. The load and memory samples report their figures at once
+// (sample_report.h).
 #pragma once
 
 #include <cstdint>
@@ -10,10 +11,10 @@
 void measureCpuClock();
 
 // One system CPU sample against the previous one: sets systemTimeDelta and
-// the previous system times, then draws the CPU gauge.
+// the previous system times, then reports the load.
 void sampleCpuLoad();
 
-// Sets totalMemoryMB from the physical memory, then draws the memory gauge.
+// Sets totalMemoryMB from the physical memory, then reports the memory figures.
 void sampleMemory();
 
 // The arithmetic of measureCpuClock: the cycle counts read before and after a

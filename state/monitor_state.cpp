@@ -9,8 +9,6 @@ std::uint64_t processTableTakenAt = 0;
 std::vector<std::int32_t> markedPid;
 std::vector<std::int64_t> prevKernelTime;
 std::vector<std::int64_t> prevUserTime;
-std::mutex entryTextLock;
-std::mutex cycleGate;
 
 namespace {
 std::unique_ptr<std::binary_semaphore> stateLock;

@@ -1,12 +1,12 @@
 // The monitor program's shared state: one global record, the process table
-// and the per-row arrays, the locks between the sampling loop, the input
-// thread and a window-started log session, and the constants. Every folder
-// of the monitor builds on it; it builds on nothing of the program.
+// and the per-row arrays, stateLock between the sampling loop and the input
+// thread, and the constants (the hand-over between the window and a log
+// session is log/session_handover.h). Every folder of the monitor builds on
+// it; it builds on nothing of the program.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -79,18 +79,6 @@ void resizeRowArrays(std::int32_t count);
 // while its mark is the PID it shows: that is when the list draws its cross,
 // when a press unmarks it and when a session logs it.
 bool rowIsMarked(std::int32_t row);
-
-// The entry texts are written on the input thread, by the field editor and
-// by a window-started session that puts in its defaults, while the sampling
-// loop may be reading durationText to size its long pause. Whoever changes
-// a text holds this lock while doing so, and the loop holds it while it
-// reads; the input thread reads the texts it alone writes without it.
-extern std::mutex entryTextLock;
-
-// Held by the sampling loop for the whole work of a cycle and by a
-// window-started log session for its whole run. The loop's long pause keeps
-// it out of the way for most of a session; this makes sure of it for all of it.
-extern std::mutex cycleGate;
 
 // stateLock: one holder at a time, never taken twice by the same thread.
 void createStateLock();

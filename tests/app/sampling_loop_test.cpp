@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/windowed.h"
-#include "log/log_session.h"
+#include "log/session_handover.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
@@ -104,6 +104,36 @@ TEST_F(SamplingLoop, ClockIsMeasuredBeforeTheWindowOpens) {
     drawFirstFrame();
     EXPECT_GT(monitorState.cpuClockGHz, 2.9f);
     EXPECT_TRUE(surface::isOpen());
+}
+
+// Measuring reports each row and the window draws it at once: when the
+// next process is queried, the rows before it already show their new
+// figures in the framebuffer, the rows after it not yet, and none of it
+// has reached the window, since the whole pass is one screen batch.
+TEST_F(SamplingLoop, EachRowIsDrawnRightAfterItsSampleInsideTheBatch) {
+    start(3);
+    monitorState.shownCount = 3;
+    for (int s = 1; s <= 3; ++s) fillBox(80, 16 * s + 25, 775, 16 * s + 32, colourBackground);
+    std::vector<std::uint32_t> shown(static_cast<std::size_t>(SURFACE_WIDTH) * SURFACE_HEIGHT);
+    int first = 0, last = 0;
+    surface::takeChangedLines(shown.data(), first, last);  // the window is up to date
+
+    std::vector<std::string> seen;
+    fakeos::state().onQueryProcess = [&](std::int32_t pid) {
+        int a = 0, b = 0;
+        const bool copied = surface::takeChangedLines(shown.data(), a, b);
+        std::string rows;
+        for (int s = 1; s <= 3; ++s) rows += rowHasText(s) ? "x" : ".";
+        seen.push_back(std::to_string(pid) + " " + rows + (copied ? " shown" : " held"));
+    };
+    runSamplingCycle();
+    fakeos::state().onQueryProcess = nullptr;
+    EXPECT_EQ(seen, (std::vector<std::string>{"100 ... held", "101 x.. held", "102 xx. held"}));
+    // The batch's end brings all three rows to the window together.
+    EXPECT_TRUE(rowHasText(3));
+    ASSERT_TRUE(surface::takeChangedLines(shown.data(), first, last));
+    EXPECT_LE(first, 16 * 1 + 25);
+    EXPECT_GE(last, 16 * 3 + 32);
 }
 
 TEST_F(SamplingLoop, GrowthWithinThirtyRowsWidensTheWindow) {

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/measuring_on_screen.h"
 #include "input/input_loop.h"
 #include "probe/process_table.h"
 #include "screen/frame.h"
@@ -56,7 +57,8 @@ class InputTest : public ::testing::Test {
     }
 
     // `count` processes p1.exe.. with PIDs 1001..; the window on the first
-    // 30 rows; the frame and the list drawn; stateLock made; logState 2.
+    // 30 rows, showing what is sampled; the frame and the list drawn;
+    // stateLock made; logState 2.
     void openWith(int count) {
         fakeos::State& os = fakeos::state();
         processTable.assign(static_cast<std::size_t>(count) + 1, ProcessEntry{});
@@ -73,6 +75,7 @@ class InputTest : public ::testing::Test {
         resizeRowArrays(count);
         s.firstRow = 1;
         s.lastRow = count < VISIBLE_ROWS ? count : VISIBLE_ROWS;
+        showMeasuringOnScreen();
         drawStaticFrame();
         redrawList();
         createStateLock();

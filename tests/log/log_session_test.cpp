@@ -6,7 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#include "app/measuring_on_screen.h"
 #include "log/log_session.h"
+#include "log/session_report.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
@@ -56,7 +58,9 @@ class Session : public ::testing::Test {
     void TearDown() override { surface::reset(); }
 
     void mark(int row) { markedPid[static_cast<std::size_t>(row)] = processTable[static_cast<std::size_t>(row)].pid; }
+    // The window as the windowed start-up sets it up, showing the session.
     void openScreen() {
+        showMeasuringOnScreen();
         openWindow(800, 584);
         monitorState.screenHeight = 584;
     }
@@ -321,6 +325,61 @@ TEST_F(Session, SpaceEndsTheSessionAfterItsPass) {
     EXPECT_EQ(records(run()).size(), 2u);  // one key per pass: space in pass 3
     EXPECT_EQ(pauses().size(), 4u);
     EXPECT_EQ(monitorState.logState.load(), LOG_IDLE);
+}
+
+// What the session tells whoever shows it, in order among its samples: the
+// defaults it put in, that it logs (before the priming pass), one key asked
+// for after each pass, and that it is over (logState 2 by then).
+std::vector<std::string> told;
+std::vector<std::string> keysToGive;
+
+TEST_F(Session, TheFooterHearsTheSessionInOrder) {
+    told.clear();
+    sessionReport.footerChanged = [](SessionFooter state) {
+        const MonitorState& s = monitorState;
+        switch (state) {
+            case SessionFooter::DurationDefaulted: told.push_back("duration " + s.durationText); return;
+            case SessionFooter::IntervalDefaulted: told.push_back("interval " + s.intervalText); return;
+            case SessionFooter::Logging: told.push_back("logging"); return;
+            case SessionFooter::Idle: told.push_back("idle, logState " + std::to_string(s.logState.load())); return;
+        }
+    };
+    sessionReport.takeKey = [] {
+        told.push_back("key");
+        if (keysToGive.empty()) return std::string();
+        const std::string key = keysToGive.front();
+        keysToGive.erase(keysToGive.begin());
+        return key;
+    };
+    fakeos::state().onQueryProcess = [](std::int32_t pid) { told.push_back("sample " + std::to_string(pid)); };
+    const std::vector<std::string> onePass{"sample 4", "sample 100", "sample 200"};
+
+    // Empty texts: 4 s at 400 ms, a priming pass and eleven passes.
+    monitorState.durationText.clear();
+    monitorState.intervalText.clear();
+    mark(2);
+    run();
+    std::vector<std::string> expected{"duration 4", "interval 400", "logging"};
+    expected.insert(expected.end(), onePass.begin(), onePass.end());
+    for (int pass = 1; pass <= 11; ++pass) {
+        expected.insert(expected.end(), onePass.begin(), onePass.end());
+        expected.push_back("key");
+    }
+    expected.push_back("idle, logState 2");
+    EXPECT_EQ(told, expected);
+
+    // Texts given: no defaults; the stop key ends the session after its pass.
+    told.clear();
+    keysToGive = {" "};
+    run();
+    expected = {"logging"};
+    for (int pass = 0; pass <= 1; ++pass) expected.insert(expected.end(), onePass.begin(), onePass.end());
+    expected.push_back("key");
+    expected.push_back("idle, logState 2");
+    EXPECT_EQ(told, expected);
+
+    sessionReport = SessionReport{};
+    fakeos::state().onQueryProcess = nullptr;
 }
 
 TEST_F(Session, TheWindowShowsTheSession) {

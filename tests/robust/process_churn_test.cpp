@@ -20,7 +20,7 @@
 
 #include "app/windowed.h"
 #include "corvprobe.h"
-#include "log/log_session.h"
+#include "log/session_handover.h"
 #include "probe/process_table.h"
 #include "state/monitor_state.h"
 #include "tests/robust/log_shape.h"

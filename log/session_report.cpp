@@ -1,0 +1,3 @@
+#include "log/session_report.h"
+
+SessionReport sessionReport;

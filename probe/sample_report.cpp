@@ -1,0 +1,3 @@
+#include "probe/sample_report.h"
+
+SampleReport sampleReport;
