@@ -223,6 +223,16 @@ if MODE == "formats":
         'corvane_process_cpu_utilization_ratio{process="a.exe",series="1"} 0.03 %d.600' % (b2 + 1)], (got, err))
     check("openmetrics duplicate reported", "1 records left out" in err, err)
 
+    # Without --utc-offset the reading machine's zone decides, summer time
+    # included: 01:00 CET and 04:00 CEST on the night the clocks go forward.
+    if not RUNNER and os.path.exists("/usr/share/zoneinfo/Europe/Berlin"):
+        write("spring.txt", header(date="29.03.2026", start="00:59:59", duration="10800", interval="10800000") +
+              record("01:00:00:000", "a.exe", 1, 1) + record("04:00:00:000", "a.exe", 2, 2))
+        p = subprocess.run([CORVLOG, "openmetrics", "spring.txt"], capture_output=True, timeout=60,
+                           env=dict(os.environ, TZ="Europe/Berlin"))
+        got = [l.rsplit(" ", 1)[1] for l in p.stdout.decode().split("\n") if l.startswith("corvane_process_cpu")]
+        check("openmetrics in the machine's zone", got == ["1774742400.000", "1774749600.000"], (got, p.stderr))
+
     # A cut log: the whole records, a note; not a log: status 2, no output file.
     write("cut.txt", header() + record("05:25:18:212", "a.exe", 3, 812) + record("05:25:18:612", "a.exe", 4, 9)[:30])
     status, out, err = run(["openmetrics", "cut.txt", "--utc-offset", "+00:00"])
