@@ -4,6 +4,7 @@
 // log interleaves them pass by pass: the points are held (16 bytes per
 // record) and written family by family.
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <utility>
 #include <vector>
@@ -48,9 +49,17 @@ std::size_t orderPoints(std::vector<P>& points, bool ordered) {
     return dropped;
 }
 
+// The smallest record a log holds: time, two blanks, the name padded to 35,
+// "  0% CPU", the working set in 17, " KB RAM", CR LF and the empty line.
+constexpr std::uint64_t SMALLEST_RECORD_BYTES = 12 + 2 + 35 + 3 + 5 + 17 + 7 + 4;
+
 void flushInto(Output& out, std::string& text) {
     if (text.size() >= (1 << 16)) {
-        put(out, text);
+        // Straight to the file: the text is large and already whole lines.
+        if (!out.pending.empty())
+            put(out, text);
+        else if (std::fwrite(text.data(), 1, text.size(), out.file) != text.size())
+            out.failed = true;
         text.clear();
     }
 }
@@ -75,6 +84,10 @@ int runOpenMetrics(const Options& options) {
         if (!openLogFile(reader, path)) return inputFailed(reader, nullptr);
         const std::int64_t memoryBytes = machineMemoryBytes(reader.header);
         const std::int64_t clockHertz = machineClockHertz(reader.header);
+        // A file's size bounds its records: each series gets its room at once.
+        std::error_code ec;
+        const std::uintmax_t bytes = path == "-" ? 0 : std::filesystem::file_size(path, ec);
+        const std::uint64_t mostRecords = ec ? 0 : bytes / SMALLEST_RECORD_BYTES + 1;
         std::vector<std::size_t> byPlace;
         LogRecord rec;
         ReadResult result;
@@ -86,6 +99,9 @@ int runOpenMetrics(const Options& options) {
                 const auto [at, added] = seriesByName.try_emplace({rec.name, rec.series}, series.size());
                 if (added) series.push_back(Series{processLabels(rec.name, rec.series, extra), {}, true});
                 slot = at->second;
+                std::vector<Point>& points = series[slot].points;
+                if (mostRecords > 0 && reader.passLength > 0)
+                    points.reserve(points.size() + static_cast<std::size_t>(mostRecords / reader.passLength + 1));
             }
             const std::int64_t unixMs = clock.unixMs(reader.header, rec.timeMs);
             Series& s = series[slot];
