@@ -54,7 +54,7 @@ struct Follower {
     bool written = false;
     std::int64_t records = 0;
     // The pass being read and the last whole one, by place.
-    std::vector<LogRecord> current;
+    std::vector<LogRecord> current, shown;
     std::vector<std::string> labels;  // by place
     std::string text;
 
@@ -113,15 +113,15 @@ struct Follower {
         text.clear();
         for (const std::string_view metric : {CPU_METRIC, MEMORY_METRIC}) {
             text += familyHead(metric);
-            for (std::size_t place = 0; place < current.size(); ++place) {
+            for (std::size_t place = 0; place < shown.size(); ++place) {
                 text += metric;
                 text += '{';
                 text += labels[place];
                 text += "} ";
                 if (metric == CPU_METRIC)
-                    appendPercentRatio(text, current[place].cpuPercent);
+                    appendPercentRatio(text, shown[place].cpuPercent);
                 else
-                    appendKilobytes(text, current[place].ramKB);
+                    appendKilobytes(text, shown[place].ramKB);
                 text += '\n';
             }
         }
@@ -170,7 +170,10 @@ struct Follower {
         while ((result = nextRecord(reader, rec)) == ReadResult::record) {
             ++records;
             take(rec);
-            if (static_cast<std::size_t>(rec.place) + 1 == reader.passLength) whole = true;
+            if (static_cast<std::size_t>(rec.place) + 1 == reader.passLength) {
+                shown = current;  // records of the next pass may follow in this drain
+                whole = true;
+            }
         }
         failed = result == ReadResult::failed;
         return whole;

@@ -296,6 +296,18 @@ if MODE == "formats":
     else:
         print("note: promtool missing (package prometheus): the textfile is not linted")
 
+    # A log read at once up to the first record of a pass: the file shows the
+    # last whole pass, never a mix of two.
+    shutil.rmtree("tf")
+    os.mkdir("tf")
+    write("partial.txt", header(start="23:59:58", duration="1.5", interval="500") + passes[0] + passes[1] +
+          record("23:59:59:700", odd, 77, 777))
+    status, _, err = run(["follow", "partial.txt", "--textfile", "tf", "--wait", "1", "--keep"])
+    with open("tf/corvane-partial.prom", "rb") as f:
+        partial = parse_samples(f.read().decode("utf-8"))
+    check("follow shows the last whole pass", status == 0 and
+          partial.get((cpu, (("process", odd_name), ("series", "1")))) == ("2.5", None), (status, err, partial))
+
     # Without --keep the file goes at the end; a log that is not one, or
     # that never comes: status 2 and nothing left in the folder.
     shutil.rmtree("tf")
