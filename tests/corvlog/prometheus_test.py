@@ -383,12 +383,15 @@ if MODE == "live":
                                                  "--collector.disable-defaults", "--collector.textfile",
                                                  "--collector.textfile.directory=textfiles"], "/metrics",
                                 "node_exporter.log")
-    sleeper = subprocess.Popen([SLEEPER, "60"])
-    servers.append(sleeper)
+    # Two processes of one name of this test's own, so that sessions of other
+    # tests running beside neither select them nor are selected.
+    shutil.copy(SLEEPER, "corvpromsleep")
+    sleepers = [subprocess.Popen([os.path.abspath("corvpromsleep"), "60"]) for _ in range(2)]
+    servers.extend(sleepers)
     follow = subprocess.Popen([CORVLOG, "follow", "logs/run.txt", "--textfile", "textfiles", "--wait", "20",
                                "--label", "instance=here"], stderr=subprocess.PIPE)
     servers.append(follow)
-    corvane = subprocess.Popen([CORVANE, "%04d" % sleeper.pid, "4", "250", "logs/run.txt"])
+    corvane = subprocess.Popen([CORVANE, "corvpromsleep", "4", "250", "logs/run.txt"])
     servers.append(corvane)
     seen = []
     deadline = time.monotonic() + 40
@@ -435,8 +438,8 @@ if MODE == "live":
                 check("scraped figures are a pass of the log",
                       (named["process"], named["series"], round(value * 100), int(mem) // 1024) in passes,
                       (labels, value, mem))
+    check("two series of one name", {dict(k[1]).get("series") for ours, _, _ in seen for k in ours} >= {"1", "2"})
     check("file gone after the session", os.listdir("textfiles") == [], os.listdir("textfiles"))
-    sleeper.kill()
     finish()
 
 print("unknown mode " + MODE)
