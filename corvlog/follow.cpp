@@ -70,7 +70,10 @@ struct Follower {
             file = std::fopen(options.logs[0].c_str(), "rb");
             if (!file) return false;
         }
+        // Re-synchronises the stream with the file after its end was met
+        // (clearerr alone leaves Windows' C library at the old end).
         std::clearerr(file);
+        std::fseek(file, 0, SEEK_CUR);
         char chunk[1 << 16];
         bool lines = false;
         for (;;) {
