@@ -17,7 +17,7 @@
 
 #include "corvlog/log_walk.h"
 #include "corvlog/metric_text.h"
-#include "log/session_plan.h"
+#include "corvlog/session_length.h"
 #include "os/os.h"
 #include "os/replace_file.h"
 
@@ -230,7 +230,7 @@ int runFollow(const Options& options) {
         LogReader first;
         if (!openLogBytes(first, f.seen, path)) return inputFailed(first, nullptr);
         const LogHeader& h = first.header;
-        pollSeconds = std::min(0.5, std::max(0.05, usableIntervalMs(h.intervalMs) / 2000));
+        pollSeconds = std::min(0.5, std::max(0.05, pacingIntervalMs(h.intervalMs) / 2000));
     }
 
     LocalClock clock;
@@ -256,8 +256,8 @@ int runFollow(const Options& options) {
                 if (!headerRead) {
                     headerRead = true;
                     const LogHeader& h = f.reader.header;
-                    plannedPasses = passCountFor(h.durationSeconds, h.intervalMs) - 1;
-                    const double interval = usableIntervalMs(h.intervalMs);
+                    plannedPasses = plannedPassCount(h.durationSeconds, h.intervalMs) - 1;
+                    const double interval = pacingIntervalMs(h.intervalMs);
                     plannedEndUnixMs = clock.unixMs(
                         h, h.startMs + static_cast<std::int64_t>(std::min(1e15, interval * (plannedPasses + 1))));
                     if (plannedPasses <= 0) return 0;  // a session of the header alone

@@ -2,7 +2,10 @@
 // escaping and names, timestamps, and local times made absolute.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "corvlog/metric_text.h"
+#include "corvlog/session_length.h"
 
 using namespace corvlog;
 
@@ -86,4 +89,21 @@ TEST(MetricText, LocalTimesMadeAbsolute) {
     // midnight: the next day, the next year).
     EXPECT_EQ(fixed.unixMs(h, 86'399'500), 1798757999500);
     EXPECT_EQ(fixed.unixMs(h, 86'400'000), 1798758000000);
+}
+
+// follow's end of a session: the monitor's pass count, halves to even.
+TEST(SessionLength, PlannedPasses) {
+    EXPECT_EQ(plannedPassCount(4, 400), 11);
+    EXPECT_EQ(plannedPassCount(1, 500), 3);
+    EXPECT_EQ(plannedPassCount(1, 400), 4);    // 3.5 to the even 4
+    EXPECT_EQ(plannedPassCount(0.5, 200), 4);  // 3.5
+    EXPECT_EQ(plannedPassCount(0.7, 200), 4);  // 4.5 to the even 4
+    EXPECT_EQ(plannedPassCount(0, 400), 1);    // a header-only log
+    EXPECT_EQ(plannedPassCount(-5, 400), 1);
+    EXPECT_EQ(plannedPassCount(4, 0), 1);
+    EXPECT_EQ(plannedPassCount(4, -1), 1);
+    EXPECT_EQ(plannedPassCount(4, std::nan("")), 1);
+    EXPECT_EQ(plannedPassCount(1e300, 1), 2147483647);
+    EXPECT_EQ(pacingIntervalMs(250), 250);
+    EXPECT_EQ(pacingIntervalMs(-1), 0);
 }
