@@ -9,6 +9,7 @@
 // appended whole lines.
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -24,6 +25,12 @@
 namespace corvlog {
 
 namespace {
+
+// Set by Ctrl+C or a polite kill: the file goes as at a session's end, so a
+// collector does not go on serving figures nobody keeps current.
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) { stopRequested = 1; }
 
 std::int64_t unixNowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
@@ -203,6 +210,8 @@ int runFollow(const Options& options) {
     f.extra = extraLabels(options.labels);
     const std::string& path = options.logs[0];
     const double waitSeconds = options.waitSeconds;
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
 
     // The header: a log that is missing, empty or half-written is waited for.
     const double headerDeadline = os::secondsClock() + waitSeconds;
@@ -219,6 +228,7 @@ int runFollow(const Options& options) {
                 return EXIT_INPUT;
             }
         }
+        if (stopRequested) return 0;
         if (os::secondsClock() >= headerDeadline) {
             report(path + (f.file ? ": no whole log header" : ": no such log") + " after " +
                    std::to_string(options.waitSeconds) + " s");
@@ -300,6 +310,7 @@ int runFollow(const Options& options) {
             }
             break;
         }
+        if (stopRequested) break;
         os::pauseMs(static_cast<std::int64_t>(pollSeconds * 1000));
         news = f.readMore();
     }

@@ -329,6 +329,26 @@ if MODE == "formats":
     os.mkdir("tf")
     status, _, err = run(["follow", "live.txt", "--textfile", "tf", "--wait", "1"])
     check("follow removes its file", status == 0 and os.listdir("tf") == [], (status, err, os.listdir("tf")))
+    # Stopped (SIGTERM) amid a session that plans another hour: the file goes.
+    if not RUNNER:
+        now = datetime.datetime.now()
+        t = [(now + datetime.timedelta(seconds=k)).strftime("%H:%M:%S:000") for k in (1, 2)]
+        write("long.txt", header(date=now.strftime("%d.%m.%Y"), start=now.strftime("%H:%M:%S"), duration="3600",
+                                 interval="1000") + record(t[0], "a.exe", 1, 1) + record(t[1], "a.exe", 2, 2))
+        stopped = subprocess.Popen([CORVLOG, "follow", "long.txt", "--textfile", "tf"], stderr=subprocess.PIPE)
+        deadline = time.monotonic() + 30
+        while not os.listdir("tf") and stopped.poll() is None and time.monotonic() < deadline:
+            time.sleep(0.05)
+        check("follow wrote before the stop", os.listdir("tf") == ["corvane-long.prom"], os.listdir("tf"))
+        stopped.terminate()
+        try:
+            stopped.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            stopped.kill()
+            stopped.wait()
+        check("follow stopped removes its file", stopped.returncode == 0 and os.listdir("tf") == [],
+              (stopped.returncode, os.listdir("tf")))
+
     for name in ("notalog.txt", "missing.txt"):
         status, _, err = run(["follow", name, "--textfile", "tf", "--wait", "1"])
         check("follow %s" % name, status == 2 and os.listdir("tf") == [] and "corvlog:" in err, (status, err))
