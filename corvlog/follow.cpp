@@ -313,6 +313,12 @@ int runFollow(const Options& options) {
         if (stopRequested) break;
         os::pauseMs(static_cast<std::int64_t>(pollSeconds * 1000));
         news = f.readMore();
+        if (f.tail.size() > MAX_LINE_BYTES + 1) {  // no log line is that long: it is not kept
+            report(path + ": more than " + std::to_string(MAX_LINE_BYTES) +
+                   " bytes without a line end, not a Corvane log");
+            f.removeFiles();
+            return EXIT_INPUT;
+        }
     }
     f.removeFiles();
     return 0;

@@ -352,6 +352,9 @@ if MODE == "formats":
     for name in ("notalog.txt", "missing.txt"):
         status, _, err = run(["follow", name, "--textfile", "tf", "--wait", "1"])
         check("follow %s" % name, status == 2 and os.listdir("tf") == [] and "corvlog:" in err, (status, err))
+    write("endless.txt", session + passes[0] + passes[1][:40] + b"x" * 5000)
+    status, _, err = run(["follow", "endless.txt", "--textfile", "tf", "--wait", "1"])
+    check("follow of a line without end", status == 2 and os.listdir("tf") == [] and "4096" in err, (status, err))
     write("turns.txt", session + passes[0] + passes[1][:len(passes[1]) // 2] + b"garbage\r\n" + passes[1])
     status, _, err = run(["follow", "turns.txt", "--textfile", "tf", "--wait", "1"])
     check("follow of a log that stops being one", status == 2 and os.listdir("tf") == [], (status, err))
