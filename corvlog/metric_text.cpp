@@ -147,7 +147,7 @@ bool parseUtcOffset(std::string_view text, std::int64_t& minutes) {
         return true;
     }
     if (text.size() != 6 || (text[0] != '+' && text[0] != '-') || text[3] != ':') return false;
-    for (const std::size_t i : {1, 2, 4, 5})
+    for (const std::size_t i : {std::size_t{1}, std::size_t{2}, std::size_t{4}, std::size_t{5}})
         if (text[i] < '0' || text[i] > '9') return false;
     const int hours = (text[1] - '0') * 10 + (text[2] - '0');
     const int mins = (text[4] - '0') * 10 + (text[5] - '0');
