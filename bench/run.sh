@@ -14,7 +14,8 @@
 # minimal /proc reader), pacing (a headless session at 100 ms), footprint
 # (memory and start-up of the window and of a headless run), scale
 # (bench_scale, when built), long (the window under process churn), corvlog
-# (corvlog reading a generated 10-hour log: MB/s and peak memory).
+# (corvlog reading a generated 10-hour log: MB/s and peak memory; follow's
+# CPU beside a session written in real time).
 #
 # It builds with the linux preset (build/linux); BUILD_DIR=<folder> or
 # --build-dir <folder> builds and uses that folder instead. It starts its own
@@ -237,11 +238,11 @@ if wanted corvlog; then
   echo
   say "corvlog: reading a generated long session"
   if [ "$smoke" = 1 ]; then
-    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 0.1 10 200 1
+    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 0.1 10 200 1 2
   elif [ "$quick" = 1 ]; then
-    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 1 10 200 1
+    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 1 10 200 1 10
   else
-    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 10 10 200 3
+    step "$bin/bench/bench_corvlog_speed" "$bin/corvlog/corvlog" 10 10 200 3 60
   fi
   echo
 fi

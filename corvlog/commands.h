@@ -2,7 +2,9 @@
 // error, 2 unusable input (or output that cannot be written).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvlog {
@@ -19,6 +21,13 @@ struct Options {
     bool overlay = false;  // --overlay (plot): sessions from their own start
     int width = 1000;      // --width, --height (plot)
     int height = 640;
+    // openmetrics, follow
+    std::vector<std::pair<std::string, std::string>> labels;  // --label NAME=VALUE (value UTF-8)
+    bool utcOffsetGiven = false;                              // --utc-offset (openmetrics)
+    std::int64_t utcOffsetMinutes = 0;
+    std::string textfileDir;  // --textfile (follow)
+    bool keep = false;        // --keep (follow)
+    int waitSeconds = 60;     // --wait (follow)
 };
 
 // Reads the command line. False: `error` holds the usage message.
@@ -30,5 +39,7 @@ int runJson(const Options& options);
 int runSummary(const Options& options);
 int runPlot(const Options& options);
 int runShow(const Options& options);
+int runOpenMetrics(const Options& options);
+int runFollow(const Options& options);
 
 }  // namespace corvlog

@@ -1,5 +1,6 @@
 // corvlog: reads Corvane's logs back as CSV, JSON lines, a summary per
-// process, an SVG chart, or the log itself in the terminal's encoding.
+// process, an SVG chart, the log itself in the terminal's encoding, or
+// Prometheus text (for backfill, or kept current for a textfile collector).
 #include <cstdio>
 #include <string>
 
@@ -23,5 +24,7 @@ int main(int argc, char** argv) {
     if (options.command == "json") return runJson(options);
     if (options.command == "summary") return runSummary(options);
     if (options.command == "plot") return runPlot(options);
+    if (options.command == "openmetrics") return runOpenMetrics(options);
+    if (options.command == "follow") return runFollow(options);
     return runShow(options);
 }

@@ -2,6 +2,9 @@
 #include <cstring>
 
 #include "corvlog/commands.h"
+#include "corvlog/cp1252.h"
+#include "corvlog/metric_text.h"
+#include "os/terminal_text.h"
 
 namespace corvlog {
 
@@ -11,6 +14,8 @@ const char* const USAGE =
     "       corvlog summary LOG... [--csv] [-o FILE]\n"
     "       corvlog plot LOG... -o CHART.svg [--overlay] [--width N] [--height N]\n"
     "       corvlog show LOG\n"
+    "       corvlog openmetrics LOG... [-o FILE] [--label NAME=VALUE]... [--utc-offset +HH:MM]\n"
+    "       corvlog follow LOG --textfile DIR [--label NAME=VALUE]... [--keep] [--wait SECONDS]\n"
     "LOG may be - for standard input. Exit status: 0 done, 1 usage error, 2 unusable input.\n";
 
 namespace {
@@ -32,7 +37,7 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
     }
     o.command = argv[1];
     if (o.command != "csv" && o.command != "json" && o.command != "summary" && o.command != "plot" &&
-        o.command != "show") {
+        o.command != "show" && o.command != "openmetrics" && o.command != "follow") {
         error = "unknown command \"" + o.command + "\"";
         return false;
     }
@@ -44,7 +49,7 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             o.logs.push_back(a);
         } else if (a == "--") {
             optionsEnded = true;
-        } else if ((a == "-o" || a == "--output") && o.command != "show") {
+        } else if ((a == "-o" || a == "--output") && o.command != "show" && o.command != "follow") {
             if (!hasValue || argv[i + 1][0] == '\0') {
                 error = a + " needs a file name";
                 return false;
@@ -67,6 +72,43 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
                 return false;
             }
             ++i;
+        } else if (a == "--label" && (o.command == "openmetrics" || o.command == "follow")) {
+            const std::string given = hasValue ? argv[i + 1] : "";
+            const std::size_t equals = given.find('=');
+            if (equals == std::string::npos || !usableLabelName(std::string_view(given).substr(0, equals))) {
+                error = "--label needs NAME=VALUE, NAME of letters, digits and _ (not process, series or __...)";
+                return false;
+            }
+            const std::string name = given.substr(0, equals);
+            for (const auto& label : o.labels) {
+                if (label.first == name) {
+                    error = "--label " + name + " given twice";
+                    return false;
+                }
+            }
+            o.labels.emplace_back(name, validUtf8(os::argumentToUtf8(given.substr(equals + 1))));
+            ++i;
+        } else if (a == "--utc-offset" && o.command == "openmetrics") {
+            if (!hasValue || !parseUtcOffset(argv[i + 1], o.utcOffsetMinutes)) {
+                error = "--utc-offset needs +HH:MM or -HH:MM (at most 18:00)";
+                return false;
+            }
+            o.utcOffsetGiven = true;
+            ++i;
+        } else if (a == "--textfile" && o.command == "follow") {
+            if (!hasValue || argv[i + 1][0] == '\0') {
+                error = "--textfile needs a folder";
+                return false;
+            }
+            o.textfileDir = argv[++i];
+        } else if (a == "--keep" && o.command == "follow") {
+            o.keep = true;
+        } else if (a == "--wait" && o.command == "follow") {
+            if (!hasValue || !number(argv[i + 1], 0, 86400, o.waitSeconds)) {
+                error = "--wait needs a number of seconds (0-86400)";
+                return false;
+            }
+            ++i;
         } else {
             error = "unknown option \"" + a + "\" for " + o.command;
             return false;
@@ -76,8 +118,12 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "no log named";
         return false;
     }
-    if (o.command == "show" && o.logs.size() != 1) {
-        error = "show takes one log";
+    if ((o.command == "show" || o.command == "follow") && o.logs.size() != 1) {
+        error = o.command + " takes one log";
+        return false;
+    }
+    if (o.command == "follow" && (o.textfileDir.empty() || o.logs[0] == "-")) {
+        error = o.textfileDir.empty() ? "follow needs --textfile DIR" : "follow reads a log file, not standard input";
         return false;
     }
     if (o.command == "plot" && o.output.empty()) {

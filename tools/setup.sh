@@ -26,6 +26,7 @@ declare -A group_packages=(
   [font]="console-setup-linux"
   [peers]="htop sysstat python3-psutil"
   [package]="dpkg-dev fakeroot file zip unzip lintian desktop-file-utils man-db"
+  [prometheus]="prometheus prometheus-node-exporter"
 )
 declare -A group_loss=(
   [native]="nothing can be built"
@@ -40,8 +41,9 @@ declare -A group_loss=(
   [font]="tools/make_font.py cannot regenerate the screen font (the generated table is committed)"
   [peers]="the benchmark peers top/htop/pidstat/psutil are left out of bench/run.sh"
   [package]="make package cannot make the release files, and the package suite is skipped"
+  [prometheus]="the Prometheus tests of corvlog (backfill, node_exporter) skip themselves"
 )
-groups=(native mingw32 mingw64 wine64 wine32 window monitors clang style font peers package)
+groups=(native mingw32 mingw64 wine64 wine32 window monitors clang style font peers package prometheus)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
