@@ -10,7 +10,6 @@
 
 namespace os {
 
-const char pathSeparator = '/';
 const std::size_t longestPath = PATH_MAX - 1;
 
 bool directoryHasPlainFile(const std::string& dir) {

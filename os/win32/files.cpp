@@ -7,7 +7,6 @@
 
 namespace os {
 
-const char pathSeparator = '\\';
 const std::size_t longestPath = MAX_PATH - 1;
 
 bool directoryHasPlainFile(const std::string& dir) {
