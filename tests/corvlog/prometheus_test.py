@@ -422,14 +422,16 @@ if MODE == "live":
                                                  "--collector.textfile.directory=textfiles"], "/metrics",
                                 "node_exporter.log")
     # Two processes of one name of this test's own, so that sessions of other
-    # tests running beside neither select them nor are selected.
-    shutil.copy(SLEEPER, "corvpromsleep")
-    sleepers = [subprocess.Popen([os.path.abspath("corvpromsleep"), "60"]) for _ in range(2)]
+    # tests running beside neither select them nor are selected. The selection
+    # takes every process whose name occurs in the text, so the name holds no
+    # common name ("sleep", "sh") and no digit (a PID).
+    shutil.copy(SLEEPER, "qzkxwvj")
+    sleepers = [subprocess.Popen([os.path.abspath("qzkxwvj"), "60"]) for _ in range(2)]
     servers.extend(sleepers)
     follow = subprocess.Popen([CORVLOG, "follow", "logs/run.txt", "--textfile", "textfiles", "--wait", "20",
                                "--label", "instance=here"], stderr=subprocess.PIPE)
     servers.append(follow)
-    corvane = subprocess.Popen([CORVANE, "corvpromsleep", "6", "300", "logs/run.txt"])
+    corvane = subprocess.Popen([CORVANE, "qzkxwvj", "6", "300", "logs/run.txt"])
     servers.append(corvane)
 
     # The exporter writes the figures its own way (1.122304e+06): compare values.
