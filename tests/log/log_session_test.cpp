@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "log/log_session.h"
+#include "probe/process_sample.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
@@ -276,6 +277,54 @@ TEST_F(Session, AMarkedProcessThatEndedIsWrittenAsZeros) {
     for (const std::string& r : recs) {
         EXPECT_EQ(r.substr(12), "  explorer.exe                         0% CPU                0 KB RAM");
     }
+}
+
+// The marked process ends after the second pass and a busy process gets its
+// PID: from then on the records read zeros, never the newcomer's figures,
+// also once the old process's row would show it. Its pin is closed at the end.
+TEST_F(Session, APidGivenToAnotherProcessNeverLendsItsFigures) {
+    fakeos::State& f = fakeos::state();
+    f.systemTimes = {0, 0, 0};
+    int pauseCount = 0;
+    f.onPause = [&](std::int64_t) {
+        fakeos::State& os = fakeos::state();
+        os.systemTimes.kernel += 1000;
+        if (++pauseCount == 3) {
+            fakeos::Process* p = fakeos::find(100);
+            p->name = "impostor.exe";
+            p->startedAt = 1;  // another process under PID 100
+            p->workingSetBytes = 4000 * 1024;
+        }
+        if (pauseCount >= 3)
+            fakeos::find(100)->kernelTime += 500;
+        else
+            fakeos::find(100)->kernelTime += 100;
+    };
+    mark(2);
+    const auto recs = records(run());
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_EQ(recs[0].substr(12), "  explorer.exe                        10% CPU              812 KB RAM");
+    EXPECT_EQ(recs[1].substr(12), "  explorer.exe                         0% CPU                0 KB RAM");
+    EXPECT_EQ(recs[2].substr(12), "  explorer.exe                         0% CPU                0 KB RAM");
+    EXPECT_EQ(fakeos::openPins(), 0);
+    EXPECT_EQ(fakeos::state().pins.size(), 1u);
+}
+
+// A mark belongs to a process: a process that got a marked one's PID at
+// the same row shows no mark and is not logged.
+TEST_F(Session, AMarkDoesNotPassToANewProcessUnderThePid) {
+    fakeos::state().startClock = 100;
+    fakeos::find(200)->startedAt = 5;
+    enumerateProcesses();
+    sampleProcess(200, 3);
+    markRow(3);
+    EXPECT_TRUE(rowIsMarked(3));
+    fakeos::find(200)->startedAt = 9;  // notepad.exe ended, PID 200 reused
+    enumerateProcesses();
+    sampleProcess(200, 3);
+    EXPECT_FALSE(rowIsMarked(3));
+    EXPECT_TRUE(records(run()).empty());
+    EXPECT_TRUE(fakeos::state().pins.empty());
 }
 
 // The process above a marked one ended before the session: the marked
