@@ -8,6 +8,7 @@
 #include "figures/numeric_text.h"
 #include "figures/rounding.h"
 #include "log/log_writer.h"
+#include "log/marked_pass.h"
 #include "log/session_pins.h"
 #include "log/session_plan.h"
 #include "os/os.h"
@@ -64,6 +65,10 @@ void samplePass(SessionPins& pins, LogWriter* writer) {
 }  // namespace
 
 LogOutcome runLogSession() {
+    return runLogSession(monitorState.markSpec.empty() ? SessionRows::Every : SessionRows::Marked);
+}
+
+LogOutcome runLogSession(SessionRows rows) {
     MonitorState& s = monitorState;
 
     const os::LocalTime started = os::localTime();
@@ -127,9 +132,16 @@ LogOutcome runLogSession() {
     // marks nothing, and a process that ends is written with zeros to the
     // end, whoever gets its PID.
     SessionPins pins(s.processCount);
+    const auto pass = [&](LogWriter* to) {
+        if (rows == SessionRows::Marked) {
+            sampleMarkedPass(pins, to);
+        } else {
+            samplePass(pins, to);
+        }
+    };
 
     // Priming pass: sets the previous times that the first pass measures from.
-    samplePass(pins, nullptr);
+    pass(nullptr);
 
     const double durationSeconds = numericValue(s.durationText);
     const double intervalMs = usableIntervalMs(numericValue(s.intervalText));
@@ -146,7 +158,7 @@ LogOutcome runLogSession() {
     double nextStartMs = os::secondsClock() * 1000.0;
     for (;;) {
         passIndex += 1;
-        samplePass(pins, passIndex >= 2 ? &writer : nullptr);
+        pass(passIndex >= 2 ? &writer : nullptr);
         flushLog(writer);
         nextStartMs += intervalMs;
         const double nowMs = os::secondsClock() * 1000.0;

@@ -12,9 +12,16 @@ struct LogOutcome {
     std::string failure;
 };
 
+// Which rows a pass samples. A session started from the window samples
+// every row, so that the list stays live while it runs; a headless one only
+// the rows it writes. The log is the same either way.
+enum class SessionRows { Every, Marked };
+
 // A log that cannot be written does not end the session early: it runs its
-// whole course either way.
+// whole course either way. Without `rows`, a headless session (markSpec not
+// empty) samples the marked rows only.
 LogOutcome runLogSession();
+LogOutcome runLogSession(SessionRows rows);
 
 // Starts a log session from the window (on the input thread): sets logState
 // and runs the session while the sampling loop stands aside. A cycle that is
