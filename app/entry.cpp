@@ -41,7 +41,7 @@ void selectMarkedRows() {
         const std::string stem = nameStem(row.name);
         const bool byPid = s.markSpec.find(pid) != std::string::npos;
         const bool byName = !stem.empty() && s.markSpec.find(stem) != std::string::npos;
-        if (byPid || byName) markedPid[static_cast<std::size_t>(i)] = row.pid;
+        if (byPid || byName) markRow(i);
     }
 }
 

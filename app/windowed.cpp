@@ -95,7 +95,7 @@ void runSamplingCycle() {
     enumerateProcesses();
     if (s.shownCount < s.processCount) {
         resizeRowArrays(s.processCount);
-        markedPid[static_cast<std::size_t>(s.processCount)] = 0;
+        unmarkRow(s.processCount);
     }
     if (s.processCount > s.lastRow && s.processCount <= VISIBLE_ROWS) {
         s.firstRow = 1;

@@ -6,6 +6,7 @@ folder, the X display and the length of each section.
     measure.py cycle     --bin DIR --cycles N [--extra 0,2000]
     measure.py footprint --bin DIR [--runs N] [--extra 0,2000]
     measure.py long      --bin DIR --minutes M [--warmup S]
+    measure.py headless  --bin DIR --seconds S [--extra 0,2000]
 
 Every process it starts dies with it (PR_SET_PDEATHSIG) and is ended and
 reaped on the way out, also on SIGTERM and SIGINT."""
@@ -521,9 +522,76 @@ def long_section(args):
           "shared libraries, which grows as code paths are first used.")
 
 
+# --- headless logging of one process -----------------------------------------
+
+def headless_section(args):
+    """CPU a headless session spends logging one sleeping process at 200 ms,
+    on the machine as it is and with extra sleeping processes, beside
+    pidstat -p and a minimal reader of that one process doing the same job.
+    Per pass: a session of S seconds less a session of 0 s (one pass, the
+    start-up alone: the table, the 10 ms clock measurement, the header),
+    divided by the S * 5 passes between them; the peers likewise, less a run
+    of no pass (the reader) or of one 1 s sample (pidstat)."""
+    b = args.bin
+    corvane = os.path.join(b, "app", "Corvane")
+    reader = os.path.join(b, "bench", "bench_one_stat_reader")
+    interval_ms = 200
+    passes = round(args.seconds * 1000 / interval_ms)
+    work = tempfile.mkdtemp(prefix="corv-headless-")
+    # Selected by a name no other process has.
+    logged = os.path.join(work, "qzbenchone")
+    shutil.copy(shutil.which("sleep"), logged)
+    target = spawn([logged, "100000"])
+    have_pidstat = peer_installed("pidstat")
+
+    def session(seconds):
+        proc = spawn([corvane, "qzbenchone", f"{seconds:g}", str(interval_ms), os.path.join(work, "run.txt")])
+        cpu, _ = wait_rusage(proc, step=0.05)
+        if proc.returncode != 0:
+            raise SystemExit(f"headless Corvane exited with {proc.returncode}")
+        return cpu
+
+    def peer(argv):
+        proc = spawn(argv, stdout=subprocess.DEVNULL, env=dict(os.environ, LC_ALL="C"))
+        cpu, _ = wait_rusage(proc, step=0.05)
+        return cpu
+
+    rows = []
+    try:
+        for extra in [int(x) for x in args.extra.split(",") if x.strip()]:
+            with Sleepers(os.path.join(b, "bench", "bench_sleepers"), extra):
+                count = process_count()
+                log(f"headless: {count} processes, a {args.seconds:g} s session")
+                whole = session(args.seconds)
+                start = session(0)
+                row = [count, whole, start, (whole - start) / passes]
+                row.append((peer([reader, str(target.pid), str(interval_ms), str(passes)]) -
+                            peer([reader, str(target.pid), str(interval_ms), "0"])) / passes)
+                samples = max(2, int(round(args.seconds)))
+                if have_pidstat:
+                    pidstat = ["pidstat", "-u", "-r", "-h", "-p", str(target.pid), "1"]
+                    row.append((peer(pidstat + [str(samples)]) - peer(pidstat + ["1"])) / (samples - 1))
+                else:
+                    row.append(None)
+                rows.append(row)
+    finally:
+        stop(target)
+        shutil.rmtree(work, ignore_errors=True)
+
+    print(f"Logging one sleeping process headless for {args.seconds:g} s at {interval_ms} ms ({passes} passes), "
+          "CPU time in ms (user + system, from wait4):")
+    print()
+    print("| processes | Corvane, whole session | Corvane, start-up (0 s session) | Corvane per pass "
+          "| minimal reader per pass (one /proc/PID/stat) | pidstat -u -r -h -p PID 1, per 1 s sample |")
+    print("|---:|---:|---:|---:|---:|---:|")
+    for count, whole, start, per_pass, minimal, pidstat in rows:
+        print(f"| {count} | {fmt(whole, 1)} | {fmt(start, 1)} | {fmt(per_pass, 3)} | {fmt(minimal, 3)} "
+              f"| {fmt(pidstat, 3)} |")
+
+
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("section", choices=["cycle", "footprint", "long"])
+    ap.add_argument("section", choices=["cycle", "footprint", "long", "headless"])
     ap.add_argument("--bin", required=True, help="build folder")
     ap.add_argument("--display", default=os.environ.get("DISPLAY", ""))
     ap.add_argument("--xvfb-pid", type=int, default=0)
@@ -534,8 +602,10 @@ def main():
     ap.add_argument("--hold", type=float, default=4.0)
     ap.add_argument("--minutes", type=float, default=8.0)
     ap.add_argument("--warmup", type=float, default=60.0)
+    ap.add_argument("--seconds", type=float, default=10.0)
     args = ap.parse_args()
-    {"cycle": cycle_section, "footprint": footprint_section, "long": long_section}[args.section](args)
+    {"cycle": cycle_section, "footprint": footprint_section, "long": long_section,
+     "headless": headless_section}[args.section](args)
 
 
 if __name__ == "__main__":

@@ -11,7 +11,9 @@
 #   bash bench/run.sh --long-minutes 30
 #
 # Sections: cycle (cycle cost against top, htop, pidstat, psutil and a
-# minimal /proc reader), pacing (a headless session at 100 ms), footprint
+# minimal /proc reader), headless (a headless session logging one process
+# at 200 ms, with and without 2,000 extra processes, against pidstat -p and
+# a reader of one /proc/PID/stat), pacing (a headless session at 100 ms), footprint
 # (memory and start-up of the window and of a headless run), scale
 # (bench_scale, when built), long (the window under process churn), corvlog
 # (corvlog reading a generated 10-hour log: MB/s and peak memory; follow's
@@ -32,7 +34,7 @@ only=""
 skip=""
 long_minutes=""
 build_dir="${BUILD_DIR:-}"
-all_sections="cycle pacing footprint scale long corvlog"
+all_sections="cycle headless pacing footprint scale long corvlog"
 
 usage() { sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; }
 
@@ -67,14 +69,14 @@ wanted() {
 extra_processes=2000
 scale_counts=()
 if [ "$smoke" = 1 ]; then
-  cycles=2; warm=0.5; pacing_seconds=3; foot_runs=1; hold=1; long_warmup=2
+  cycles=2; warm=0.5; pacing_seconds=3; foot_runs=1; hold=1; long_warmup=2; headless_seconds=1
   extra_processes=20; scale_counts=(100 200)
   : "${long_minutes:=0.1}"
 elif [ "$quick" = 1 ]; then
-  cycles=4; warm=1.5; pacing_seconds=20; foot_runs=1; hold=2; long_warmup=10
+  cycles=4; warm=1.5; pacing_seconds=20; foot_runs=1; hold=2; long_warmup=10; headless_seconds=4
   : "${long_minutes:=1}"
 else
-  cycles=20; warm=3; pacing_seconds=600; foot_runs=3; hold=4; long_warmup=30
+  cycles=20; warm=3; pacing_seconds=600; foot_runs=3; hold=4; long_warmup=30; headless_seconds=10
   : "${long_minutes:=8}"
 fi
 
@@ -117,7 +119,7 @@ say() { echo "run.sh: $*" >&2; }
 
 # --- build -----------------------------------------------------------------------
 cd "$root"
-targets=(Corvane bench_pacing bench_cycle_cost bench_minimal_reader bench_sleepers bench_first_frame corvlog bench_corvlog_speed)
+targets=(Corvane bench_pacing bench_cycle_cost bench_minimal_reader bench_one_stat_reader bench_sleepers bench_first_frame corvlog bench_corvlog_speed)
 if [ -z "$build_dir" ]; then
   say "building with the linux preset"
   cmake --preset linux >/dev/null
@@ -195,6 +197,14 @@ if wanted cycle; then
   else
     sed 's/^/    /' "$scratch/cycle_cost.txt"
   fi
+  echo
+fi
+
+if wanted headless; then
+  echo "## Headless logging of one process"
+  echo
+  say "headless: one process for $headless_seconds s at 200 ms"
+  step "$python" "$root/bench/measure.py" headless --bin "$bin" --seconds "$headless_seconds" --extra "0,$extra_processes"
   echo
 fi
 

@@ -26,13 +26,13 @@ void toggleMarkerAt(int y) {
             // The cross is drawn at once, line by line, without a screen batch.
             // A mark that is not the row's PID shows no cross: the press marks.
             if (!rowIsMarked(i)) {
-                markedPid[index] = processTable[index].pid;
+                markRow(i);
                 const layout::Rect box = layout::markerBox(r);
                 drawLine(box.left, box.top, box.right, box.bottom, colourBlack);
                 drawLine(box.right, box.top, box.left, box.bottom, colourBlack);
             } else {
                 // One pixel inside the box: its black outline stays.
-                markedPid[index] = 0;
+                unmarkRow(i);
                 const layout::Rect inside = layout::markerBox(r).inset(1);
                 drawLine(inside.left, inside.top, inside.right, inside.bottom, colourWhite);
                 drawLine(inside.right, inside.top, inside.left, inside.bottom, colourWhite);

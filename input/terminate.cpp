@@ -32,10 +32,11 @@ class HeldForAnswer {
 // The row's PID is up to a cycle old, and the question may stay open for
 // minutes: meanwhile the process may end and its PID go to another one. So
 // the process is held before asking, and only if it is still the one the
-// row shows; "Ja" ends the held process. One that could not be held gets
+// row shows (its name, and the start its last sample read); "Ja" ends the
+// held process. One that could not be held gets
 // the same boxes as one the system refuses to end.
 void askAndEnd(const ProcessEntry& entry) {
-    HeldForAnswer process(os::holdProcess(entry.pid, entry.name, processTableTakenAt));
+    HeldForAnswer process(os::holdProcess(entry.pid, entry.name, processTableTakenAt, entry.started));
     const std::string question = "Soll  \"" + entry.name + "\"" + "  wirklich beendet werden?";
     if (os::messageBox(question, "Prozess beenden", BOX_YES_NO_QUESTION) != ANSWER_YES) return;
     const bool ended = process.end();

@@ -31,7 +31,7 @@ CVP_API int32_t CVP_CALL cvcpu(void) {
 CVP_API int32_t CVP_CALL cvpcpu(int32_t index) {
     if (!validIndex(index)) return 0;
     const std::size_t at = static_cast<std::size_t>(index);
-    const os::ProcessSample sample = os::queryProcess(probeTable[at].pid);
+    const os::ProcessSample sample = sampleOfIndex(at);
     const std::int64_t kernel = sample.opened ? sample.kernelTime : 0;
     const std::int64_t user = sample.opened ? sample.userTime : 0;
     std::int64_t dKernel = 0, dUser = 0, used = 0;
@@ -49,7 +49,7 @@ CVP_API int32_t CVP_CALL cvpcpu(int32_t index) {
 CVP_API int32_t CVP_CALL cvpram(int32_t index) {
     if (!validIndex(index)) return 0;
     const std::size_t at = static_cast<std::size_t>(index);
-    const os::ProcessSample sample = os::queryProcess(probeTable[at].pid);
+    const os::ProcessSample sample = sampleOfIndex(at);
     // The whole working set: on 64-bit systems it may pass 4 GiB.
     const std::int32_t kb = sample.opened ? kilobytes(sample.workingSetBytes) : 0;
     probeTable[at].ramKB = kb;

@@ -17,6 +17,11 @@ struct ProbeEntry {
     std::int32_t pid = 0;
     std::int32_t cpuPercent = 0;  // last cvpcpu of this index
     std::int32_t ramKB = 0;       // last cvpram of this index
+    // The start that this index's first opened sample since cvplist read (0:
+    // none yet); a later sample that reads another start finds the PID given
+    // to another process, and the index answers 0 from then on.
+    std::uint64_t seenStart = 0;
+    bool ended = false;
 };
 
 // Indexed from 1 by the position in the last enumeration; index 0 carries no
@@ -36,5 +41,9 @@ void resetProbeState();
 
 // True when index names an entry of the last enumeration (1..probeCount).
 bool validIndex(std::int32_t index);
+
+// A sample of the process that index `at` (valid) was listed for: not
+// opened, all zero, once that process has ended.
+os::ProcessSample sampleOfIndex(std::size_t at);
 
 }  // namespace cvp

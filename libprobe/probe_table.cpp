@@ -29,6 +29,22 @@ bool validIndex(std::int32_t index) {
     return at < probeTable.size() && at < probePrevKernelTime.size() && at < probePrevUserTime.size();
 }
 
+os::ProcessSample sampleOfIndex(std::size_t at) {
+    ProbeEntry& entry = probeTable[at];
+    if (entry.ended) return os::ProcessSample{};
+    const os::ProcessSample sample = os::queryProcess(entry.pid);
+    if (!sample.opened) return sample;  // zeros; a process of another start may follow
+    if (entry.seenStart == 0) {
+        entry.seenStart = sample.started;
+        return sample;
+    }
+    if (sample.started != entry.seenStart) {
+        entry.ended = true;
+        return os::ProcessSample{};
+    }
+    return sample;
+}
+
 namespace {
 
 // Grows (or, after a shorter list, re-grows) the tables so that k is a valid
@@ -68,6 +84,8 @@ CVP_API int32_t CVP_CALL cvplist(void) {
             if (k > previousCount) makeRoomFor(static_cast<std::size_t>(k));
             ProbeEntry& entry = probeTable[static_cast<std::size_t>(k)];
             entry.pid = process.pid;
+            entry.seenStart = 0;
+            entry.ended = false;
             setName(entry, process.name);
             walked = k;
         }

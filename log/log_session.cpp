@@ -8,7 +8,9 @@
 #include "figures/numeric_text.h"
 #include "figures/rounding.h"
 #include "log/log_writer.h"
+#include "log/marked_pass.h"
 #include "log/session_handover.h"
+#include "log/session_pins.h"
 #include "log/session_plan.h"
 #include "log/session_report.h"
 #include "os/os.h"
@@ -46,23 +48,31 @@ void prepareDirectories(const std::string& path) {
     if (!os::directoryHasPlainFile(path.substr(0, separator))) os::makeDirectoryPath(path);
 }
 
-// One sample of the machine and of every row. Given a writer, each marked
-// row is written right after its own row was sampled; a mark left behind by
-// a process that moved to another row marks nothing.
-void samplePass(LogWriter* writer) {
+// One sample of the machine and of every row. Given a writer, each pinned
+// row is written right after its own row was sampled, from its own process.
+void samplePass(SessionPins& pins, LogWriter* writer) {
     sampleCpuLoad();
     const std::int32_t count = monitorState.processCount;
     for (std::int32_t i = 1; i <= count; ++i) {
         const auto at = static_cast<std::size_t>(i);
         if (at >= processTable.size()) break;
-        sampleProcess(processTable[at].pid, i);
-        if (writer && rowIsMarked(i)) writeSampleRecord(*writer, i);
+        PinnedRow* pinned = pins.find(i);
+        if (!pinned) {
+            sampleProcess(processTable[at].pid, i);
+            continue;
+        }
+        showProcessSample(i, os::samplePinned(pinned->process));
+        if (writer) writeSampleRecord(*writer, i);
     }
 }
 
 }  // namespace
 
 LogOutcome runLogSession() {
+    return runLogSession(monitorState.markSpec.empty() ? SessionRows::Every : SessionRows::Marked);
+}
+
+LogOutcome runLogSession(SessionRows rows) {
     MonitorState& s = monitorState;
 
     const os::LocalTime started = os::localTime();
@@ -115,8 +125,21 @@ LogOutcome runLogSession() {
     }
     writeLogHeader(writer);
 
+    // The rows marked now are the ones written, each from the process it
+    // shows now: a mark left behind by a process that moved to another row
+    // marks nothing, and a process that ends is written with zeros to the
+    // end, whoever gets its PID.
+    SessionPins pins(s.processCount);
+    const auto pass = [&](LogWriter* to) {
+        if (rows == SessionRows::Marked) {
+            sampleMarkedPass(pins, to);
+        } else {
+            samplePass(pins, to);
+        }
+    };
+
     // Priming pass: sets the previous times that the first pass measures from.
-    samplePass(nullptr);
+    pass(nullptr);
 
     const double durationSeconds = numericValue(s.durationText);
     const double intervalMs = usableIntervalMs(numericValue(s.intervalText));
@@ -133,7 +156,7 @@ LogOutcome runLogSession() {
     double nextStartMs = os::secondsClock() * 1000.0;
     for (;;) {
         passIndex += 1;
-        samplePass(passIndex >= 2 ? &writer : nullptr);
+        pass(passIndex >= 2 ? &writer : nullptr);
         flushLog(writer);
         nextStartMs += intervalMs;
         const double nowMs = os::secondsClock() * 1000.0;

@@ -12,8 +12,15 @@ struct LogOutcome {
     std::string failure;
 };
 
+// Which rows a pass samples. A session started from the window samples
+// every row, so that the list stays live while it runs; a headless one only
+// the rows it writes. The log is the same either way.
+enum class SessionRows { Every, Marked };
+
 // A log that cannot be written does not end the session early: it runs its
 // whole course either way. The session draws nothing; it reports its footer
 // states and takes its stop key through session_report.h. From the window,
-// it is started through session_handover.h.
+// it is started through session_handover.h. Without `rows`, a headless
+// session (markSpec not empty) samples the marked rows only.
 LogOutcome runLogSession();
+LogOutcome runLogSession(SessionRows rows);

@@ -27,11 +27,17 @@ bool snapshotProcesses(std::vector<ProcessInfo>& out);
 
 // One process opened with query access. `opened` is false when the process
 // cannot be opened (gone, protected, no rights); the figures are then zero.
+// `started` tells this process from a later one given the same PID: the
+// same read gives it (Linux: the start time in clock ticks since boot from
+// /proc/PID/stat; Windows: the creation time GetProcessTimes reports, which
+// the system stores and does not move when the clock is set). Never 0 for a
+// process that was opened, except in the fake.
 struct ProcessSample {
     bool opened = false;
     std::int64_t kernelTime = 0;        // 100 ns units since process start
     std::int64_t userTime = 0;          // 100 ns units since process start
     std::uint64_t workingSetBytes = 0;  // resident set, bytes
+    std::uint64_t started = 0;          // when the process started, in the system's own unit
 };
 ProcessSample queryProcess(std::int32_t pid);
 
@@ -60,11 +66,11 @@ std::uint64_t processStartClock();
 
 // Opens process `pid` to end it (Windows: OpenProcess with access 0x1F0FFF,
 // not inheritable; Linux: pidfd_open) and keeps it only when it is the
-// process that was listed: a listing taken now gives it the name `name`
-// and, on Linux, it started no later than `listedAt` (processStartClock()
-// read after that listing). Windows does not compare start times: they are
-// given on the wall clock, which may be set back. Otherwise nothing is held.
-HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t listedAt);
+// process that was listed: a listing taken now gives it the name `name`,
+// it started at `started` (a ProcessSample's, 0 when none was read: then
+// not compared) and, on Linux, no later than `listedAt` (processStartClock()
+// read after that listing). Otherwise nothing is held.
+HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t listedAt, std::uint64_t started = 0);
 
 // Ends the held process (Windows: TerminateProcess with exit code 0; Linux:
 // SIGKILL through the pidfd). False when nothing is held, the process has
@@ -73,6 +79,38 @@ bool endHeldProcess(const HeldProcess& process);
 
 // Closes what holdProcess opened; afterwards nothing is held.
 void releaseProcess(HeldProcess& process);
+
+// ---- following one process for a whole log session -------------------------
+//
+// A log session writes figures of the processes that were marked when it
+// started, for as long as it runs. Their PIDs may go to other processes
+// meanwhile, so each is pinned once (Windows: a handle with query rights and
+// SYNCHRONIZE, which also keeps the PID from being given away; Linux: its
+// /proc/PID/stat kept open, whose reads fail once that very process has
+// ended, and its start time, compared with every read). A pin also makes a
+// sample cheap: no lookup, no open, one read.
+
+struct PinnedProcess {
+    bool pinned = false;  // the process was found when the pin was taken
+    bool ended = false;   // seen ended (or replaced): no figures from then on
+    std::int32_t pid = 0;
+    std::uint64_t started = 0;  // as ProcessSample::started
+    std::intptr_t handle = -1;  // the system's handle or descriptor, -1 for none
+};
+
+// Pins the process that has `pid` now, when it is the one meant: it started
+// at `started` (0: not compared) and, on Linux, no later than `listedAt`
+// (as for holdProcess). Not pinned otherwise; it then samples as ended.
+PinnedProcess pinProcess(std::int32_t pid, std::uint64_t started, std::uint64_t listedAt);
+
+// The pinned process's figures, as queryProcess gives them. Once it has ended
+// (Windows: the handle is signalled; Linux: the read fails, the process is a
+// zombie or another start time shows) `ended` is set, and from then on the
+// sample is not opened and all zero, whoever has the PID.
+ProcessSample samplePinned(PinnedProcess& process);
+
+// Closes what pinProcess opened; afterwards nothing is pinned.
+void unpinProcess(PinnedProcess& process);
 
 // Length of the extension that executable names end in (".exe" on
 // Windows: 4); Linux executables carry none (0). The headless selection's

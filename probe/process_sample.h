@@ -4,10 +4,13 @@
 
 #include <cstdint>
 
+#include "os/os.h"
+#include "probe/row_sample.h"
+
 // Measures process `pid` for table row `row` (1-based). A row that the table
 // or the per-row arrays do not have is left alone: nothing is read, written
 // or reported.
 void sampleProcess(std::int32_t pid, std::int32_t row);
 
-// Bytes of working set to KB, nearest, halves to even.
-std::int32_t kilobytesFromBytes(std::uint64_t bytes);
+// As sampleProcess, for a sample already taken: stores it and reports the row.
+void showProcessSample(std::int32_t row, const os::ProcessSample& sample);

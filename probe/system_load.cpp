@@ -18,26 +18,9 @@ void measureCpuClock() {
     monitorState.cpuClockGHz = cpuClockFromCycles(window.before, window.after);
 }
 
-CpuLoad cpuLoadFromDeltas(std::int64_t dIdle, std::int64_t dKernel, std::int64_t dUser) {
-    CpuLoad out;
-    out.systemTimeDelta = timearith::plus(dKernel, dUser);
-    const std::int64_t busy = timearith::times100(timearith::minus(out.systemTimeDelta, dIdle));
-    out.load = rounding::sharePercent(busy, out.systemTimeDelta);
-    return out;
-}
-
 void sampleCpuLoad() {
-    MonitorState& s = monitorState;
-    os::SystemTimes now;
-    os::systemTimes(now);  // a failed query leaves three zeros, which flow on
-    const CpuLoad figures = cpuLoadFromDeltas(timearith::minus(now.idle, s.prevSystemIdleTime),
-                                              timearith::minus(now.kernel, s.prevSystemKernelTime),
-                                              timearith::minus(now.user, s.prevSystemUserTime));
-    s.systemTimeDelta = figures.systemTimeDelta;
-    s.prevSystemIdleTime = now.idle;
-    s.prevSystemKernelTime = now.kernel;
-    s.prevSystemUserTime = now.user;
-    if (sampleReport.cpuLoadSampled) sampleReport.cpuLoadSampled(figures.load, s.cpuClockGHz);
+    const std::int32_t load = measureCpuLoad();
+    if (sampleReport.cpuLoadSampled) sampleReport.cpuLoadSampled(load, monitorState.cpuClockGHz);
 }
 
 std::int32_t megabytesFromBytes(std::uint64_t bytes) {

@@ -6,12 +6,13 @@
 
 #include <cstdint>
 
+#include "probe/cpu_load.h"
+
 // Counts processor cycles over a busy wait of just over 10 ms and stores the
 // clock in monitorState.cpuClockGHz, in whole hundredths of a GHz.
 void measureCpuClock();
 
-// One system CPU sample against the previous one: sets systemTimeDelta and
-// the previous system times, then reports the load.
+// measureCpuLoad, then reports the load.
 void sampleCpuLoad();
 
 // Sets totalMemoryMB from the physical memory, then reports the memory figures.
@@ -20,13 +21,6 @@ void sampleMemory();
 // The arithmetic of measureCpuClock: the cycle counts read before and after a
 // window taken to be exactly 10 ms, to GHz (truncated to hundredths).
 float cpuClockFromCycles(std::uint32_t before, std::uint32_t after);
-
-// The arithmetic of sampleCpuLoad for deltas of the system times.
-struct CpuLoad {
-    std::int64_t systemTimeDelta = 0;  // kernel + user
-    std::int32_t load = 0;             // percent, never negative
-};
-CpuLoad cpuLoadFromDeltas(std::int64_t dIdle, std::int64_t dKernel, std::int64_t dUser);
 
 // Bytes of physical memory to MB (2^20 bytes), nearest, halves to even.
 std::int32_t megabytesFromBytes(std::uint64_t bytes);

@@ -7,6 +7,7 @@ MonitorState monitorState;
 std::vector<ProcessEntry> processTable;
 std::uint64_t processTableTakenAt = 0;
 std::vector<std::int32_t> markedPid;
+std::vector<std::uint64_t> markedStart;
 std::vector<std::int64_t> prevKernelTime;
 std::vector<std::int64_t> prevUserTime;
 
@@ -18,6 +19,7 @@ void resizeRowArrays(std::int32_t count) {
     if (count < 0) count = 0;
     const std::size_t size = static_cast<std::size_t>(count) + 1;
     if (markedPid.size() < size) markedPid.resize(size, 0);
+    if (markedStart.size() < size) markedStart.resize(size, 0);
     if (prevKernelTime.size() < size) prevKernelTime.resize(size, 0);
     if (prevUserTime.size() < size) prevUserTime.resize(size, 0);
 }
@@ -26,7 +28,23 @@ bool rowIsMarked(std::int32_t row) {
     if (row < 1) return false;
     const auto at = static_cast<std::size_t>(row);
     if (at >= markedPid.size() || at >= processTable.size()) return false;
-    return markedPid[at] != 0 && markedPid[at] == processTable[at].pid;
+    const std::uint64_t start = at < markedStart.size() ? markedStart[at] : 0;
+    return markedPid[at] != 0 && markedPid[at] == processTable[at].pid && start == processTable[at].started;
+}
+
+void markRow(std::int32_t row) {
+    if (row < 1) return;
+    const auto at = static_cast<std::size_t>(row);
+    if (at >= markedPid.size() || at >= processTable.size()) return;
+    markedPid[at] = processTable[at].pid;
+    if (at < markedStart.size()) markedStart[at] = processTable[at].started;
+}
+
+void unmarkRow(std::int32_t row) {
+    if (row < 1) return;
+    const auto at = static_cast<std::size_t>(row);
+    if (at < markedPid.size()) markedPid[at] = 0;
+    if (at < markedStart.size()) markedStart[at] = 0;
 }
 
 void createStateLock() { stateLock = std::make_unique<std::binary_semaphore>(1); }
@@ -53,6 +71,7 @@ void resetMonitorState() {
     s.logFileName.clear();
     s.cpuClockGHz = 0.0f;
     markedPid.clear();
+    markedStart.clear();
     prevKernelTime.clear();
     prevUserTime.clear();
     processTable.clear();

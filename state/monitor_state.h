@@ -53,6 +53,7 @@ struct ProcessEntry {
     std::int32_t pid = 0;
     std::int32_t cpuPercent = 0;
     std::int32_t ramKB = 0;
+    std::uint64_t started = 0;  // the process's start as its last sample read it (0: none read)
 };
 
 // The table of running processes (probe/process_table.h rebuilds it).
@@ -66,19 +67,27 @@ extern std::vector<ProcessEntry> processTable;
 extern std::uint64_t processTableTakenAt;
 
 // Per-row arrays, indexed by table row 1..processCount (index 0 unused).
+// A mark is the PID and the start of the process it was made on.
 extern std::vector<std::int32_t> markedPid;
+extern std::vector<std::uint64_t> markedStart;
 extern std::vector<std::int64_t> prevKernelTime;
 extern std::vector<std::int64_t> prevUserTime;
 
-// Resizes the three arrays together to indices 0..count, keeping what they
+// Resizes the four arrays together to indices 0..count, keeping what they
 // hold; new elements are 0. They never shrink.
 void resizeRowArrays(std::int32_t count);
 
 // Marks stay with their rows while the table is rebuilt, so a mark may name
 // a process that has since moved to another row. A row counts as marked only
-// while its mark is the PID it shows: that is when the list draws its cross,
-// when a press unmarks it and when a session logs it.
+// while its mark is the process it shows, PID and start: that is when the
+// list draws its cross, when a press unmarks it and when a session starts
+// logging it. A process that got the PID of a marked one is not marked.
 bool rowIsMarked(std::int32_t row);
+
+// Marks row `row` with the process it shows (or unmarks it), when the row
+// arrays have it.
+void markRow(std::int32_t row);
+void unmarkRow(std::int32_t row);
 
 // stateLock: one holder at a time, never taken twice by the same thread.
 void createStateLock();

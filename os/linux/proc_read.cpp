@@ -69,6 +69,7 @@ bool parseStat(const char* text, std::size_t length, StatFields& out) {
         ++field;
         const char* start = p;
         switch (field) {
+            case 3: out.state = *p; break;
             case 9: out.flags = static_cast<std::uint32_t>(parseDecimal(p, end)); break;
             case 14: out.utimeTicks = parseDecimal(p, end); break;
             case 15: out.stimeTicks = parseDecimal(p, end); break;

@@ -14,6 +14,7 @@ namespace linuxproc {
 // text that was parsed and is valid only as long as that text.
 struct StatFields {
     std::string_view comm;
+    char state = 0;           // R, S, D, ...; Z for a zombie: it has ended
     std::uint32_t flags = 0;  // PF_* bits; 0x00200000 marks a kernel thread
     std::uint64_t utimeTicks = 0;
     std::uint64_t stimeTicks = 0;

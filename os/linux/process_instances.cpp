@@ -241,6 +241,7 @@ os::ProcessSample readProcess(std::int32_t pid) {
     sample.kernelTime = ticksTo100ns(stat.stimeTicks);
     sample.userTime = ticksTo100ns(stat.utimeTicks);
     sample.workingSetBytes = stat.rssPages * pageSize();
+    sample.started = stat.startTicks;
     return sample;
 }
 

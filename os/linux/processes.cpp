@@ -54,7 +54,7 @@ std::uint64_t processStartClock() {
     return ns / (1000000000ull / static_cast<std::uint64_t>(linuxproc::clockTicksPerSecond()));
 }
 
-HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t listedAt) {
+HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t listedAt, std::uint64_t started) {
     HeldProcess held;
     if (pid <= 0) return held;
     const long fd = syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0);
@@ -62,9 +62,9 @@ HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t
     // Name and start time are read by PID; they are the held process's when
     // it still runs after the read, for it keeps its PID until it has ended.
     std::string current;
-    std::uint64_t started = 0;
-    const bool listed = linuxproc::readIdentity(pid, current, started) && stillRunning(static_cast<int>(fd)) &&
-                        current == name && started <= listedAt;
+    std::uint64_t startTicks = 0;
+    const bool listed = linuxproc::readIdentity(pid, current, startTicks) && stillRunning(static_cast<int>(fd)) &&
+                        current == name && startTicks <= listedAt && (started == 0 || startTicks == started);
     if (!listed) {
         close(static_cast<int>(fd));
         return held;

@@ -42,6 +42,7 @@ ProcessSample queryProcess(std::int32_t pid) {
     GetProcessMemoryInfo(process, &counters, sizeof counters);
     if (process) {
         sample.opened = true;
+        sample.started = static_cast<std::uint64_t>(fileTime(creation));
         CloseHandle(process);
     }
     sample.kernelTime = fileTime(kernel);
@@ -65,19 +66,30 @@ bool terminateProcess(std::int32_t pid) {
     return ended != 0;
 }
 
-// Start times come on the wall clock here, which may be set back; only the
-// name is compared.
+// A listing says nothing about when its processes started here; the
+// creation time a sample read is what tells a process from a later one under
+// the same PID (it is stored with the process, so setting the clock back
+// does not move it).
 std::uint64_t processStartClock() { return 0; }
 
-HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t /*listedAt*/) {
+namespace {
+std::uint64_t creationTime(HANDLE process) {
+    FILETIME creation{}, exit{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &creation, &exit, &kernel, &user)) return 0;
+    return static_cast<std::uint64_t>(fileTime(creation));
+}
+}  // namespace
+
+HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t /*listedAt*/, std::uint64_t started) {
     HeldProcess held;
     HANDLE process = OpenProcess(ALL_ACCESS_OLD, FALSE, static_cast<DWORD>(pid));
     if (!process) return held;
     // While a handle is open, Windows gives the PID to no other process: the
-    // process a listing taken now shows under it is the one held.
+    // process a listing taken now shows under it is the one held. Whether it
+    // is the one the row was sampled from, its creation time says.
     std::vector<ProcessInfo> now;
     bool listed = false;
-    if (snapshotProcesses(now)) {
+    if ((started == 0 || creationTime(process) == started) && snapshotProcesses(now)) {
         for (const ProcessInfo& p : now) {
             if (p.pid != pid) continue;
             listed = p.name == name;
@@ -101,6 +113,48 @@ bool endHeldProcess(const HeldProcess& process) {
 void releaseProcess(HeldProcess& process) {
     if (process.held) CloseHandle(handleOf(process));
     process = HeldProcess{};
+}
+
+// The query rights of queryProcess, and SYNCHRONIZE to see the end.
+PinnedProcess pinProcess(std::int32_t pid, std::uint64_t started, std::uint64_t /*listedAt*/) {
+    PinnedProcess pin;
+    pin.pid = pid;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (!process) return pin;
+    const std::uint64_t created = creationTime(process);
+    if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0 || (started != 0 && created != started)) {
+        CloseHandle(process);
+        return pin;
+    }
+    pin.pinned = true;
+    pin.started = created;
+    pin.handle = reinterpret_cast<std::intptr_t>(process);
+    return pin;
+}
+
+ProcessSample samplePinned(PinnedProcess& process) {
+    ProcessSample sample;
+    if (!process.pinned || process.ended) return sample;
+    HANDLE handle = reinterpret_cast<HANDLE>(process.handle);
+    if (WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) {
+        process.ended = true;
+        return sample;
+    }
+    FILETIME creation{}, exit{}, kernel{}, user{};
+    GetProcessTimes(handle, &creation, &exit, &kernel, &user);
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(handle, &counters, sizeof counters);
+    sample.opened = true;
+    sample.started = process.started;
+    sample.kernelTime = fileTime(kernel);
+    sample.userTime = fileTime(user);
+    sample.workingSetBytes = counters.WorkingSetSize;
+    return sample;
+}
+
+void unpinProcess(PinnedProcess& process) {
+    if (process.pinned) CloseHandle(reinterpret_cast<HANDLE>(process.handle));
+    process = PinnedProcess{};
 }
 
 }  // namespace os

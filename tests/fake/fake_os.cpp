@@ -65,6 +65,13 @@ int openHolds() {
     return count;
 }
 
+int openPins() {
+    Guard g(lock());
+    int count = 0;
+    for (const Hold& h : raw().pins) count += h.open ? 1 : 0;
+    return count;
+}
+
 void indexProcesses() {
     Guard g(lock());
     State& s = raw();
@@ -95,12 +102,14 @@ ProcessSample queryProcess(std::int32_t pid) {
     {
         std::lock_guard<std::recursive_mutex> g(fakeos::lock());
         hook = fakeos::state().onQueryProcess;
+        fakeos::state().queryProcessCalls += 1;
         const fakeos::Process* p = fakeos::find(pid);
         if (p && p->openable) {
             sample.opened = true;
             sample.kernelTime = p->kernelTime;
             sample.userTime = p->userTime;
             sample.workingSetBytes = p->workingSetBytes;
+            sample.started = p->startedAt;
         }
     }
     if (hook) hook(pid);
@@ -127,12 +136,13 @@ std::uint64_t processStartClock() {
 }
 
 // The fake checks what both realisations check, start times included.
-HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t listedAt) {
+HeldProcess holdProcess(std::int32_t pid, const std::string& name, std::uint64_t listedAt, std::uint64_t started) {
     std::lock_guard<std::recursive_mutex> g(fakeos::lock());
     fakeos::State& s = fakeos::state();
     HeldProcess held;
     const fakeos::Process* p = fakeos::find(pid);
     if (!p || !p->openable || p->name != name || p->startedAt > listedAt) return held;
+    if (started != 0 && p->startedAt != started) return held;
     s.holds.push_back({pid, p->startedAt, true});
     held.held = true;
     held.handle = static_cast<std::intptr_t>(s.holds.size());
@@ -165,6 +175,55 @@ void releaseProcess(HeldProcess& process) {
         s.holds[static_cast<std::size_t>(process.handle) - 1].open = false;
     }
     process = HeldProcess{};
+}
+
+// A pin follows the instance (PID and start) it was taken on.
+PinnedProcess pinProcess(std::int32_t pid, std::uint64_t started, std::uint64_t listedAt) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    PinnedProcess pin;
+    pin.pid = pid;
+    const fakeos::Process* p = fakeos::find(pid);
+    if (!p || !p->openable || p->startedAt > listedAt || (started != 0 && p->startedAt != started)) return pin;
+    s.pins.push_back({pid, p->startedAt, true});
+    pin.pinned = true;
+    pin.started = p->startedAt;
+    pin.handle = static_cast<std::intptr_t>(s.pins.size() - 1);
+    return pin;
+}
+
+ProcessSample samplePinned(PinnedProcess& process) {
+    ProcessSample sample;
+    std::function<void(std::int32_t)> hook;
+    {
+        std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+        fakeos::State& s = fakeos::state();
+        s.samplePinnedCalls += 1;
+        hook = s.onQueryProcess;
+        if (process.pinned && !process.ended) {
+            const fakeos::Process* p = fakeos::find(process.pid);
+            if (p && p->startedAt == process.started) {
+                sample.opened = true;
+                sample.kernelTime = p->kernelTime;
+                sample.userTime = p->userTime;
+                sample.workingSetBytes = p->workingSetBytes;
+                sample.started = p->startedAt;
+            } else {
+                process.ended = true;
+            }
+        }
+    }
+    if (hook) hook(process.pid);
+    return sample;
+}
+
+void unpinProcess(PinnedProcess& process) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::State& s = fakeos::state();
+    if (process.pinned && process.handle >= 0 && static_cast<std::size_t>(process.handle) < s.pins.size()) {
+        s.pins[static_cast<std::size_t>(process.handle)].open = false;
+    }
+    process = PinnedProcess{};
 }
 
 bool systemTimes(SystemTimes& out) {

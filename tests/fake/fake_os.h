@@ -65,7 +65,9 @@ struct State {
     bool realTime = false;  // pauses really sleep and the clock follows
     std::vector<std::int64_t> pauses;
     std::function<void(std::int64_t)> onPause;         // runs after each recorded pause
-    std::function<void(std::int32_t)> onQueryProcess;  // runs after each queryProcess (work that takes time)
+    std::function<void(std::int32_t)> onQueryProcess;  // runs after each queryProcess or samplePinned
+    int queryProcessCalls = 0;                         // os::queryProcess calls
+    int samplePinnedCalls = 0;                         // os::samplePinned calls
 
     // What os::processStartClock() reads: the moment, on the clock of
     // process start times, that a listing taken now is as of.
@@ -74,6 +76,7 @@ struct State {
     std::vector<std::int32_t> terminated;
     std::vector<std::int32_t> terminateRefused;  // pids that cannot be ended
     std::vector<Hold> holds;                     // every hold ever taken; the handle is its index + 1
+    std::vector<Hold> pins;                      // every pin ever taken; the handle is its index
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<int> messageBoxAnswers;                       // popped front; 1 (OK) when empty
     std::function<void(const MessageBoxCall&)> onMessageBox;  // runs while the box is "open"
@@ -101,8 +104,9 @@ void advance(double seconds);
 
 Process* find(std::int32_t pid);
 
-// Holds taken and not yet released.
+// Holds taken and not yet released; pins taken and not yet unpinned.
 int openHolds();
+int openPins();
 
 // Builds `pidIndex` from `processes`; call it again after changing the list.
 // A lookup the index gets wrong (the list changed since) falls back to the scan.

@@ -132,6 +132,32 @@ TEST_F(Terminate, ASameNamedProcessStartedAfterTheTableIsNotEnded) {
     EXPECT_EQ(os.messageBoxes.size(), 3u);
 }
 
+// Where start times cannot be compared with the listing's time (Windows),
+// the start the row's last sample read tells a process of the same name
+// that got the PID from the one shown.
+TEST_F(Terminate, ASameNamedProcessOfAnotherStartIsNotEnded) {
+    openWith(12);
+    fakeos::state().startClock = 40;
+    enumerateProcesses();
+    fakeos::Process* shown = fakeos::find(1005);
+    shown->startedAt = 20;
+    processTable[5].started = 30;  // the row was sampled from a p5.exe of start 30
+    fakeos::state().messageBoxAnswers = {6, 1};
+    surface::pushKey("q");
+    pressAt(300, rowTop(5), 2);
+    inputTurn();
+    const fakeos::State& os = fakeos::state();
+    EXPECT_TRUE(os.terminated.empty());
+    ASSERT_EQ(os.messageBoxes.size(), 2u);
+    EXPECT_EQ(os.messageBoxes[1].text, "Zugriff vom System verweigert.");
+
+    processTable[5].started = 20;
+    fakeos::state().messageBoxAnswers = {6};
+    surface::pushKey("q");
+    inputTurn();
+    EXPECT_EQ(os.terminated, (vector<std::int32_t>{1005}));
+}
+
 // The process is held from before the question until its end was tried,
 // and let go on every way out.
 TEST_F(Terminate, TheShownProcessIsHeldWhileTheQuestionIsOpen) {

@@ -121,6 +121,32 @@ TEST_F(Library, PreviousTimesBelongToTheIndexNotTheProcess) {
     EXPECT_EQ(cvpcpu(1), 5);  // now against its own
 }
 
+// An index's process ends and its PID goes to another before the next list:
+// the index answers as for an ended process, without the list opening
+// anything, until cvplist lists the newcomer.
+TEST_F(Library, AnIndexWhosePidWentToAnotherProcessAnswersZero) {
+    processes(2);
+    os().processes[0].startedAt = 11;
+    os().processes[0].workingSetBytes = 812 * KiB;
+    ASSERT_EQ(cvplist(), 2);
+    EXPECT_EQ(os().queryProcessCalls, 0);
+    systemTimes(0, 1000, 0);
+    cvcpu();
+    times(1, 100, 0);
+    EXPECT_EQ(cvpcpu(1), 10);
+    EXPECT_EQ(cvpram(1), 812);
+    os().processes[0].startedAt = 12;  // the same PID, another process
+    os().processes[0].workingSetBytes = 4000 * KiB;
+    times(1, 900, 0);
+    EXPECT_EQ(cvpram(1), 0);
+    EXPECT_EQ(cvpcpu(1), 0);
+    os().processes[0].startedAt = 11;  // stays ended for this index
+    EXPECT_EQ(cvpram(1), 0);
+    os().processes[0].startedAt = 12;
+    ASSERT_EQ(cvplist(), 2);
+    EXPECT_EQ(cvpram(1), 4000);
+}
+
 // ---- CPU load and shares -----------------------------------------------------
 
 TEST_F(Library, CpuLoadRoundsHalvesToEvenAndSeesNoTimePassTwice) {

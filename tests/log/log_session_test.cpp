@@ -1,6 +1,7 @@
 // Whole log sessions on the scripted OS and the in-memory window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "app/measuring_on_screen.h"
 #include "log/log_session.h"
 #include "log/session_report.h"
+#include "probe/process_sample.h"
 #include "probe/process_table.h"
 #include "screen/surface.h"
 #include "screen/window_backend.h"
@@ -282,6 +284,54 @@ TEST_F(Session, AMarkedProcessThatEndedIsWrittenAsZeros) {
     }
 }
 
+// The marked process ends after the second pass and a busy process gets its
+// PID: from then on the records read zeros, never the newcomer's figures,
+// also once the old process's row would show it. Its pin is closed at the end.
+TEST_F(Session, APidGivenToAnotherProcessNeverLendsItsFigures) {
+    fakeos::State& f = fakeos::state();
+    f.systemTimes = {0, 0, 0};
+    int pauseCount = 0;
+    f.onPause = [&](std::int64_t) {
+        fakeos::State& os = fakeos::state();
+        os.systemTimes.kernel += 1000;
+        if (++pauseCount == 3) {
+            fakeos::Process* p = fakeos::find(100);
+            p->name = "impostor.exe";
+            p->startedAt = 1;  // another process under PID 100
+            p->workingSetBytes = 4000 * 1024;
+        }
+        if (pauseCount >= 3)
+            fakeos::find(100)->kernelTime += 500;
+        else
+            fakeos::find(100)->kernelTime += 100;
+    };
+    mark(2);
+    const auto recs = records(run());
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_EQ(recs[0].substr(12), "  explorer.exe                        10% CPU              812 KB RAM");
+    EXPECT_EQ(recs[1].substr(12), "  explorer.exe                         0% CPU                0 KB RAM");
+    EXPECT_EQ(recs[2].substr(12), "  explorer.exe                         0% CPU                0 KB RAM");
+    EXPECT_EQ(fakeos::openPins(), 0);
+    EXPECT_EQ(fakeos::state().pins.size(), 1u);
+}
+
+// A mark belongs to a process: a process that got a marked one's PID at
+// the same row shows no mark and is not logged.
+TEST_F(Session, AMarkDoesNotPassToANewProcessUnderThePid) {
+    fakeos::state().startClock = 100;
+    fakeos::find(200)->startedAt = 5;
+    enumerateProcesses();
+    sampleProcess(200, 3);
+    markRow(3);
+    EXPECT_TRUE(rowIsMarked(3));
+    fakeos::find(200)->startedAt = 9;  // notepad.exe ended, PID 200 reused
+    enumerateProcesses();
+    sampleProcess(200, 3);
+    EXPECT_FALSE(rowIsMarked(3));
+    EXPECT_TRUE(records(run()).empty());
+    EXPECT_TRUE(fakeos::state().pins.empty());
+}
+
 // The process above a marked one ended before the session: the marked
 // process moved up, and its old row now holds another process that nobody
 // marked. Only a row whose mark is its own PID is logged.
@@ -309,6 +359,94 @@ TEST_F(Session, EveryRowIsSampledInEveryPass) {
     ASSERT_EQ(queried.size(), 15u);
     const std::int32_t order[] = {4, 100, 200};
     for (std::size_t i = 0; i < queried.size(); ++i) EXPECT_EQ(queried[i], order[i % 3]);
+}
+
+// A headless session reads the system's times and its marked processes in
+// each pass, nothing else: the table is taken once, before it starts.
+TEST_F(Session, AHeadlessPassReadsOnlyTheMarkedProcesses) {
+    fakeos::State& f = fakeos::state();
+    for (std::int32_t pid = 300; pid < 400; ++pid) f.processes.push_back({pid, "idle.exe", true, 0, 0, 4096});
+    enumerateProcesses();
+    resizeRowArrays(monitorState.processCount);
+    mark(3);
+    mark(50);
+    monitorState.markSpec = "notepad";
+    std::vector<std::int32_t> read;
+    f.onQueryProcess = [&](std::int32_t pid) { read.push_back(pid); };
+    const int snapshots = f.snapshotCalls;
+    const auto recs = records(run());
+    EXPECT_EQ(recs.size(), 6u);
+    EXPECT_EQ(f.queryProcessCalls, 0);
+    EXPECT_EQ(f.samplePinnedCalls, 10);  // the priming pass and four passes
+    EXPECT_EQ(f.snapshotCalls, snapshots);
+    ASSERT_EQ(read.size(), 10u);
+    for (std::size_t i = 0; i < read.size(); ++i) EXPECT_EQ(read[i], i % 2 == 0 ? 200 : 346);
+    EXPECT_EQ(fakeos::openPins(), 0);
+
+    // Started from the window, every row is sampled to keep the list live.
+    monitorState.markSpec.clear();
+    f.queryProcessCalls = 0;
+    run();
+    EXPECT_EQ(f.queryProcessCalls, 5 * (monitorState.processCount - 2));
+}
+
+// Both ways of sampling a pass write the same bytes, whatever happens to
+// the marked processes: figures that change, one that cannot be opened, one
+// that ends and one whose PID goes to another process.
+TEST_F(Session, AHeadlessLogIsTheSameSampledEitherWay) {
+    const auto script = []() {
+        fakeos::reset();
+        fakeos::State& f = fakeos::state();
+        f.processes = {{4, "System", false, 0, 0, 0},
+                       {100, "explorer.exe", true, 0, 0, 812 * 1024},
+                       {150, "idle.exe", true, 0, 0, 100 * 1024},
+                       {200, "notepad.exe", true, 0, 0, 520 * 1024},
+                       {250, "build.exe", true, 0, 0, 9000 * 1024}};
+        f.memory = {40, 805306368ull, 0};
+        f.cyclesPerSecond = 2390000000u;
+        f.systemTimes = {0, 0, 0};
+        f.onPause = [](std::int64_t) {
+            fakeos::State& os = fakeos::state();
+            const auto n = static_cast<std::int64_t>(os.pauses.size());
+            os.systemTimes.kernel += 1000 + 10 * n;
+            os.systemTimes.idle += 300;
+            os.systemTimes.user += 200;
+            fakeos::find(100)->kernelTime += 37 * n;
+            fakeos::find(100)->workingSetBytes += 1536;
+            if (fakeos::Process* build = fakeos::find(250)) build->userTime += 500;
+            if (n == 3) fakeos::find(200)->startedAt = 9;  // PID 200 reused
+            if (n == 4) {
+                auto& list = os.processes;
+                list.erase(
+                    std::find_if(list.begin(), list.end(), [](const fakeos::Process& p) { return p.pid == 250; }));
+            }
+        };
+        resetMonitorState();
+        enumerateProcesses();
+        resizeRowArrays(monitorState.processCount);
+        for (int row : {1, 2, 4, 5}) markRow(row);
+        monitorState.markSpec = "explorer";
+        monitorState.durationText = "2";
+        monitorState.intervalText = "250";
+    };
+    script();
+    monitorState.logFileName = inFolder(folder, "every.txt");
+    runLogSession(SessionRows::Every);
+    EXPECT_EQ(fakeos::state().queryProcessCalls, 10);  // the unmarked row, each pass
+    script();
+    monitorState.logFileName = inFolder(folder, "marked.txt");
+    runLogSession(SessionRows::Marked);
+    EXPECT_EQ(fakeos::state().queryProcessCalls, 0);
+    const std::string every = readFile(inFolder(folder, "every.txt"));
+    const std::string marked = readFile(inFolder(folder, "marked.txt"));
+    const std::vector<std::string> body = lines(every);
+    ASSERT_EQ(body.size(), HEADER_LINES + 2u * 4 * 8);
+    const auto record = [&](int k) { return body[static_cast<std::size_t>(HEADER_LINES + 2 * k)]; };
+    EXPECT_EQ(record(3), "05:25:17:510  build.exe                           41% CPU             9000 KB RAM");
+    EXPECT_EQ(record(5), "05:25:17:760  explorer.exe                         9% CPU              816 KB RAM");
+    EXPECT_EQ(record(6), "05:25:17:760  notepad.exe                          0% CPU                0 KB RAM");
+    EXPECT_EQ(record(11), "05:25:18:010  build.exe                            0% CPU                0 KB RAM");
+    EXPECT_EQ(every, marked);
 }
 
 TEST_F(Session, SpaceEndsTheSessionAfterItsPass) {

@@ -149,6 +149,38 @@ TEST(RealOs, AHeldProcessThatEndedMeanwhileIsNotEndedAgain) {
 #endif
 }
 
+// A pin follows the process it was taken on until that ends; a start that
+// is not the process's own pins (and holds) nothing.
+TEST(RealOs, APinnedProcessIsSampledUntilItEnds) {
+    ListedSleeper sleeper;
+    ASSERT_TRUE(startListedSleeper(sleeper));
+    const os::ProcessSample queried = os::queryProcess(sleeper.child.pid);
+    ASSERT_TRUE(queried.opened);
+    EXPECT_NE(queried.started, 0u);
+    EXPECT_FALSE(os::pinProcess(sleeper.child.pid, queried.started + 1, sleeper.listedAt).pinned);
+    EXPECT_FALSE(os::holdProcess(sleeper.child.pid, sleeper.name, sleeper.listedAt, queried.started + 1).held);
+    os::HeldProcess held = os::holdProcess(sleeper.child.pid, sleeper.name, sleeper.listedAt, queried.started);
+    EXPECT_TRUE(held.held);
+    os::releaseProcess(held);
+
+    os::PinnedProcess pin = os::pinProcess(sleeper.child.pid, queried.started, sleeper.listedAt);
+    ASSERT_TRUE(pin.pinned);
+    const os::ProcessSample sample = os::samplePinned(pin);
+    EXPECT_TRUE(sample.opened);
+    EXPECT_EQ(sample.started, queried.started);
+    EXPECT_GT(sample.workingSetBytes, 0u);
+    EXPECT_FALSE(pin.ended);
+    stopChild(sleeper.child);
+    const os::ProcessSample gone = os::samplePinned(pin);
+    EXPECT_TRUE(pin.ended);
+    EXPECT_FALSE(gone.opened);
+    EXPECT_EQ(gone.workingSetBytes, 0u);
+    EXPECT_EQ(gone.kernelTime + gone.userTime, 0);
+    os::unpinProcess(pin);
+    EXPECT_FALSE(pin.pinned);
+    EXPECT_FALSE(os::pinProcess(0x7ffffff0, 0, sleeper.listedAt).pinned);
+}
+
 TEST(RealOs, SystemTimesGrowAndKernelIncludesIdle) {
     os::SystemTimes a, b;
     ASSERT_TRUE(os::systemTimes(a));
