@@ -139,9 +139,12 @@ void pollLibrary(const std::atomic<bool>& stop, std::atomic<int>& rounds, std::a
 // marking to its count, so the count is of the table the session logged from.
 std::mutex pace;
 
-// Marks row 1 and every row of this program or its forked copies (most of
-// them end during the session and are written as 0 % and 0 KB), then runs a
-// session beside the sampling loop, as the start button does.
+// Marks row 1 and every row of this program or its forked copies, each by
+// its PID and start, then runs a session beside the sampling loop, as the
+// start button does. The session logs the rows marked when it starts, each
+// from its own process to the end (most of them end during the session and
+// are written as 0 % and 0 KB); a row whose process moved on before the
+// start is not logged.
 void logOnce(const std::string& path, const std::string& name, int& markedRows) {
     std::lock_guard<std::mutex> hold(pace);
     takeStateLock();
@@ -149,17 +152,13 @@ void logOnce(const std::string& path, const std::string& name, int& markedRows) 
     monitorState.intervalText = "20";
     monitorState.logFileName = path;
     for (std::int32_t i = 1; i <= monitorState.processCount; ++i) {
-        const ProcessEntry& row = processTable[static_cast<std::size_t>(i)];
-        if (i == 1 || row.name == name) markedPid[static_cast<std::size_t>(i)] = row.pid;
+        if (i == 1 || processTable[static_cast<std::size_t>(i)].name == name) markRow(i);
     }
-    releaseStateLock();
-    runLogSessionBesideLoop();
-    takeStateLock();
-    // Marks of earlier sessions stay on their rows; a row whose process has
-    // moved on is not logged.
+    // Marks of earlier sessions stay on their rows while their processes last.
     markedRows = 0;
     for (std::int32_t i = 1; i <= monitorState.processCount; ++i) markedRows += rowIsMarked(i);
     releaseStateLock();
+    runLogSessionBesideLoop();
 }
 
 TEST(ProcessChurn, SamplingLoopSessionsAndLibraryHoldUp) {
