@@ -59,9 +59,41 @@ void startUp(const std::vector<std::string>& args) {
     enumerateProcesses();
 }
 
+std::string usageText(const std::string& program) {
+    std::string text = "usage: " + program + " [PROCESSES [SECONDS [MILLISECONDS [LOGFILE]]]]\n";
+    text += "       " + program + " --help | --version\n";
+    text +=
+        "Without arguments the window opens. PROCESSES (PIDs padded to four digits and names, as in\n"
+        "1234,bash) are logged headlessly every MILLISECONDS (400) for SECONDS (4) to LOGFILE\n"
+        "(\".txt\" appended; default \"Log DD-MM-YYYY hhmmss.txt\"), then the program ends.\n"
+        "Exit status: 0 done, 1 the log could not be written or a usage error.\n";
+    return text;
+}
+
+bool answerOption(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[1].empty() || args[1][0] != '-' || !os::commandLineHasOptions()) return false;
+    const std::string& option = args[1];
+    std::string program = args[0];
+    const std::size_t slash = program.find_last_of("/\\");
+    if (slash != std::string::npos) program.erase(0, slash + 1);
+    if (program.empty()) program = "corvane";
+    if (option == "--help" || option == "-h") {
+        os::tellUser(usageText(program));
+        os::exitProcess(0);
+    }
+    if (option == "--version" || option == "-V") {
+        os::tellUser(program + " " CORV_VERSION "\n");
+        os::exitProcess(0);
+    }
+    os::tellFailure(program + ": unknown option \"" + option + "\" (" + program + " --help shows the usage)");
+    os::exitProcess(1);
+}
+
 void runEntry(int argc, char** argv) {
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    // Before anything else: an option starts no window and writes no log.
+    answerOption(args);
     startUp(args);
 
     MonitorState& s = monitorState;

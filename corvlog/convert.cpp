@@ -52,7 +52,6 @@ int convert(const Options& options, Format format) {
     if (format == Format::csv) {
         put(out, "time" + sep + "process" + sep + "series" + sep + "cpu_percent" + sep + "ram_kb" + sep + "file\r\n");
     }
-    std::int64_t total = 0;
     LogReader reader;
     std::string line;
     for (const std::string& path : options.logs) {
@@ -115,9 +114,7 @@ int convert(const Options& options, Format format) {
         closeLogFile(reader);
         if (result == ReadResult::failed) return inputFailed(reader, &out);
         finishLog(reader, records);
-        total += records;
     }
-    if (total == 0) return nothingToRead(reader, &out);
     if (!closeOutput(out, true)) {
         report((options.output.empty() ? std::string("standard output") : options.output) + ": cannot write");
         return EXIT_INPUT;

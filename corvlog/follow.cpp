@@ -20,7 +20,7 @@
 #include "corvlog/metric_text.h"
 #include "corvlog/session_length.h"
 #include "os/os.h"
-#include "os/replace_file.h"
+#include "os/output_file.h"
 
 namespace corvlog {
 
@@ -154,10 +154,11 @@ struct Follower {
             ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
             ok = std::fclose(out) == 0 && ok;
         }
-        if (ok) ok = os::replaceFile(temporary, target);
+        std::string why;
+        if (ok) ok = os::replaceFile(temporary, target, why);
         if (!ok) {
             std::remove(temporary.c_str());
-            report(target + ": cannot write");
+            report(target + ": cannot write" + (why.empty() ? "" : " (" + why + ")"));
             return false;
         }
         written = true;

@@ -1,19 +1,27 @@
 // Reading one Corvane log as a stream of records, in bounded memory: the
-// file passes through a fixed buffer and only the first pass is held until
-// the reader knows how many records a pass has.
+// file passes through a fixed buffer and only the first records are held
+// until the reader knows how many records a pass has.
 //
 // A pass is the group of records the monitor writes at one sampling time:
 // one record for every marked process, always the same names in the same
-// order. The first pass ends before the first record that repeats the first
-// record's name at least half an interval (at most six hours) after it;
-// from then on every record must carry the name of its place in the pass.
-// A name's n-th place within a pass is its series n.
+// order, since the marked set is fixed for a session. So the names repeat
+// with the pass length, and a pass length is a period of the name sequence;
+// but one name logged twice a pass repeats with half the pass length too.
+// The reader tells the periods apart with the header: the session writes
+// nearest(duration / interval + 1) - 1 passes (never more; exactly that
+// many when it ran to its end), and its passes start on a fixed schedule,
+// one interval after the one before (later only when a pass overran the
+// interval). Where neither settles it, it says so in `passNote` and names
+// the pass length it took. Once the length is fixed, every later record
+// must carry the name of its place in the pass. A name's n-th place within
+// a pass is its series n.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "corvlog/log_lines.h"
@@ -23,6 +31,14 @@ namespace corvlog {
 constexpr std::size_t MAX_LINE_BYTES = 4096;       // longer: not a log
 constexpr std::size_t MAX_PASS_RECORDS = 100'000;  // processes in one pass
 constexpr std::size_t READ_CHUNK = 1 << 20;
+// Records held while the pass length is open: a file is counted when this
+// many are held (and four passes of the shortest period seen); standard
+// input from a pipe, which cannot be counted ahead, is held up to
+// MAX_HELD_RECORDS (32 bytes each) before the passes are taken from the
+// timing alone.
+constexpr std::size_t DECIDE_AFTER_RECORDS = 1024;
+constexpr std::size_t MAX_HELD_RECORDS = 3 * MAX_PASS_RECORDS;
+constexpr std::size_t MAX_HELD_NAME_BYTES = 16 << 20;  // the distinct names among them
 
 struct LogRecord {
     std::int64_t timeMs = 0;  // after midnight of the header's date; past 24 h after midnight
@@ -55,18 +71,39 @@ struct LogReader {
     std::uint64_t droppedBytes = 0;        // an unfinished record at the end
 
     // Passes.
-    std::vector<LogRecord> firstPass;  // held until the pass length is known
-    std::size_t firstPassNext = 0;
-    std::size_t passLength = 0;  // 0 while unknown
+    struct Held {
+        std::int64_t timeOfDayMs = 0;
+        std::int64_t line = 0;
+        std::int32_t name = 0;  // index into heldNames
+        std::int32_t cpuPercent = 0, ramKB = 0;
+    };
+    std::vector<Held> held;  // read while the pass length is open, handed out first
+    std::size_t heldNext = 0;
+    std::vector<std::string> heldNames;  // each distinct name once
+    std::unordered_map<std::string, std::int32_t> heldIds;
+    std::size_t heldNameBytes = 0;
+    std::vector<std::int32_t> border;  // the longest border of each prefix of the held names
+    std::size_t passLength = 0;        // 0 while unknown
     std::vector<std::string> passNames;
     std::vector<std::int32_t> passSeries;
-    std::int64_t records = 0;  // records handed out or placed
+    std::string passNote;              // set when the log did not settle the pass length
+    std::int64_t countedRecords = -1;  // all records of the log, once counted ahead; -2: it cannot be
+    std::size_t decideAt = 0;          // held records at which to look at the passes again
+    std::int64_t records = 0;          // records handed out or placed
     std::int64_t lastTimeMs = 0;
     std::int64_t passStartMs = 0;
 };
 
+// The number of passes a session with this header writes when it runs to
+// its end: the monitor's nearest(duration × 1000 / interval + 1) less the
+// unwritten first; 0 when the header gives none.
+std::int64_t writtenPasses(const LogHeader& header);
+
 // Opens `path` ("-": standard input) and reads the header. False: `error`.
 bool openLogFile(LogReader& reader, const std::string& path);
+// The same over a stream that stays open (the caller closes it), named
+// `name` in messages.
+bool openLogStream(LogReader& reader, std::FILE* stream, const std::string& name);
 // The same over bytes in memory.
 bool openLogBytes(LogReader& reader, std::string_view bytes, const std::string& name);
 void closeLogFile(LogReader& reader);

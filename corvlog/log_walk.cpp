@@ -9,14 +9,9 @@ int inputFailed(const LogReader& reader, Output* out) {
 }
 
 void finishLog(const LogReader& reader, std::int64_t records) {
+    if (!reader.passNote.empty()) report(reader.passNote);
     if (!reader.note.empty()) report(reader.note);
-    if (records == 0) report(reader.path + ":" + std::to_string(reader.lineNumber) + ": a header without records");
-}
-
-int nothingToRead(const LogReader&, Output* out) {
-    report("no records to read: unusable input");
-    if (out) closeOutput(*out, false);
-    return EXIT_INPUT;
+    if (records == 0) report(reader.path + ": no records, the header only");
 }
 
 bool startOutput(Output& out, const Options& options) {

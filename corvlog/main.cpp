@@ -9,8 +9,13 @@
 
 int main(int argc, char** argv) {
     using namespace corvlog;
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    const std::string first = argc >= 2 ? argv[1] : "";
+    if (first == "--help" || first == "-h") {
         std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (first == "--version" || first == "-V") {
+        std::fputs("corvlog " CORV_VERSION "\n", stdout);
         return 0;
     }
     Options options;
@@ -18,6 +23,12 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options, error)) {
         report(error);
         std::fputs(USAGE, stderr);
+        return EXIT_USAGE;
+    }
+    // A log is never written over: not even when -o names it another way.
+    std::string why;
+    if (!options.output.empty() && outputIsALog(options.output, options.logs, why)) {
+        report("-o " + shownPath(options.output) + " " + why + ": corvlog never writes over its input");
         return EXIT_USAGE;
     }
     if (options.command == "csv") return runCsv(options);

@@ -77,7 +77,6 @@ int runOpenMetrics(const Options& options) {
     std::map<std::pair<std::string, std::int32_t>, std::size_t> seriesByName;
     std::vector<MachinePoint> machine;
     bool machineOrdered = true;
-    std::int64_t total = 0;
     LogReader reader;
     for (const std::string& path : options.logs) {
         reader = LogReader{};
@@ -115,9 +114,7 @@ int runOpenMetrics(const Options& options) {
         closeLogFile(reader);
         if (result == ReadResult::failed) return inputFailed(reader, nullptr);
         finishLog(reader, records);
-        total += records;
     }
-    if (total == 0) return nothingToRead(reader, nullptr);
 
     std::size_t dropped = 0;
     for (Series& s : series) dropped += orderPoints(s.points, s.ordered);

@@ -16,9 +16,24 @@ const char* const USAGE =
     "       corvlog show LOG\n"
     "       corvlog openmetrics LOG... [-o FILE] [--label NAME=VALUE]... [--utc-offset +HH:MM]\n"
     "       corvlog follow LOG --textfile DIR [--label NAME=VALUE]... [--keep] [--wait SECONDS]\n"
-    "LOG may be - for standard input. Exit status: 0 done, 1 usage error, 2 unusable input.\n";
+    "       corvlog --help | --version\n"
+    "LOG may be - for standard input. -o never names a LOG; it is replaced only when the run succeeds.\n"
+    "Exit status: 0 done, 1 usage error, 2 unusable input.\n";
 
 namespace {
+
+// A CSV separator must not occur in a field that is written unquoted: the
+// headings (letters and "_"), the times ("2026-12-09T05:25:18.212") and the
+// figures (digits, "-"). Names and paths are quoted when they hold it; a
+// quote or a line end cannot separate, and a byte above 127 would break the
+// UTF-8 text.
+bool usableSeparator(const char* text) {
+    if (std::strlen(text) != 1) return false;
+    const auto c = static_cast<unsigned char>(text[0]);
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool digit = c >= '0' && c <= '9';
+    return !letter && !digit && c < 0x80 && !std::strchr("-:._\"\r\n", c);
+}
 
 bool number(const char* text, int low, int high, int& value) {
     char* end = nullptr;
@@ -56,8 +71,10 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             }
             o.output = argv[++i];
         } else if (a == "--sep" && o.command == "csv") {
-            if (!hasValue || std::strlen(argv[i + 1]) != 1 || std::strchr("\"\r\n", argv[i + 1][0])) {
-                error = "--sep needs one character other than a quote or a line end";
+            if (!hasValue || !usableSeparator(argv[i + 1])) {
+                error =
+                    "--sep needs one character that no field holds unquoted: not a letter, a digit, \"-\", \":\", "
+                    "\".\", \"_\", a quote, a line end or a byte above 127";
                 return false;
             }
             o.separator = argv[++i][0];

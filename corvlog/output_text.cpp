@@ -4,10 +4,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "corvlog/calendar.h"
 #include "corvlog/cp1252.h"
 #include "figures/rounding.h"
+#include "os/output_file.h"
 #include "os/terminal_text.h"
 
 namespace corvlog {
@@ -23,12 +25,33 @@ bool openOutput(Output& out, const std::string& path, std::string& error) {
         os::setBinaryMode(stdout);
         return true;
     }
-    out.file = std::fopen(path.c_str(), "wb");
+    // A symbolic link stays a link: the file it leads to is replaced.
+    std::string target = path;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        const std::filesystem::path real = std::filesystem::canonical(path, ec);
+        if (!ec) target = real.string();
+    }
+    std::string why;
+    if (os::pathKind(target) == os::PathKind::other) {
+        out.file = std::fopen(path.c_str(), "wb");
+        if (!out.file) why = std::strerror(errno);
+    } else {
+        out.file = os::createFileBeside(target, out.temporary, why);
+        out.target = target;
+    }
     if (!out.file) {
-        error = path + ": cannot write: " + std::strerror(errno);
+        error = shownPath(path) + ": cannot write: " + why;
         return false;
     }
     return true;
+}
+
+Output::~Output() {
+    if (file && !temporary.empty()) {
+        std::fclose(file);
+        std::remove(temporary.c_str());
+    }
 }
 
 void put(Output& out, std::string_view text) {
@@ -49,10 +72,35 @@ bool closeOutput(Output& out, bool keep) {
     if (std::fflush(out.file) != 0) out.failed = true;
     if (!out.path.empty()) {
         if (std::fclose(out.file) != 0) out.failed = true;
-        if (!keep) std::remove(out.path.c_str());
+        out.file = nullptr;
+        if (!out.temporary.empty()) {
+            std::string why;
+            if (keep && !out.failed && !os::replaceFile(out.temporary, out.target, why)) out.failed = true;
+            if (!keep || out.failed) std::remove(out.temporary.c_str());
+            out.temporary.clear();
+        }
     }
     out.file = nullptr;
     return !out.failed;
+}
+
+bool outputIsALog(const std::string& output, const std::vector<std::string>& logs, std::string& why) {
+    const os::FileIdentity written = os::fileIdentity(output);
+    if (!written.known) return false;
+    for (const std::string& l : logs) {
+        const os::FileIdentity read = l == "-" ? os::streamIdentity(stdin) : os::fileIdentity(l);
+        if (os::sameFile(read, written)) {
+            why = "is the log " + (l == "-" ? std::string("that standard input reads") : shownPath(l));
+            return true;
+        }
+        // A file whose identity the system does not give (Wine's standard
+        // input): it may be the output's, so it is taken to be.
+        if (!read.known && read.diskFile && written.diskFile) {
+            why = "may be the log that standard input reads (the system does not tell which file that is)";
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string csvField(std::string_view text, char separator) {

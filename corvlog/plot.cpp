@@ -12,7 +12,6 @@ int runPlot(const Options& options) {
     std::vector<ChartFile> files;
     std::vector<ChartSeries> series;
     std::vector<std::size_t> byPlace;
-    std::int64_t total = 0;
     LogReader reader;
     for (std::size_t f = 0; f < options.logs.size(); ++f) {
         reader = LogReader{};
@@ -46,9 +45,7 @@ int runPlot(const Options& options) {
         closeLogFile(reader);
         if (result == ReadResult::failed) return inputFailed(reader, nullptr);
         finishLog(reader, records);
-        total += records;
     }
-    if (total == 0) return nothingToRead(reader, nullptr);
 
     ChartLayout layout;
     layout.width = options.width;

@@ -1,6 +1,7 @@
 // summary: per series, its samples, time span, CPU and working-set figures,
 // the working set's growth per hour and whether the process ended.
 #include <algorithm>
+#include <functional>
 
 #include "corvlog/calendar.h"
 #include "corvlog/cp1252.h"
@@ -9,6 +10,11 @@
 #include "os/terminal_text.h"
 
 namespace corvlog {
+
+// What summary keeps: the figures of every series, at most this many bytes
+// (a series takes about 250 bytes, and 8 KB more with shares up to 999 %; a
+// crafted log can reach it with many series of many different shares).
+constexpr std::size_t MAX_SUMMARY_BYTES = 64 << 20;
 
 namespace {
 
@@ -48,11 +54,24 @@ Row rowOf(const SeriesStats& s, const LogHeader& h, const std::string& file) {
     return row;
 }
 
-void writeTable(Output& out, const std::vector<Row>& rows, bool withFile, bool terminal) {
+// The memory a series' figures take (the counts of its CPU shares grow
+// with the shares it saw).
+constexpr std::size_t SHARE_NODE_BYTES = 64;  // one entry of cpuOther, with the allocator's share
+std::size_t tableBytes(const SeriesStats& s) {
+    return sizeof(SeriesStats) + s.name.capacity() + s.cpuCounts.capacity() * sizeof(std::uint64_t) +
+           s.cpuOther.size() * SHARE_NODE_BYTES;
+}
+
+// The rows are made twice (for the widths, then to write them) rather than
+// kept: a row's texts take more than the series' figures.
+using RowOf = std::function<Row(std::size_t)>;
+
+void writeTable(Output& out, std::size_t count, const RowOf& rowAt, bool withFile, bool terminal) {
     const std::size_t first = withFile ? 0 : 1;
     std::vector<std::size_t> width(COLUMNS.size(), 0);
     for (std::size_t c = first; c < COLUMNS.size(); ++c) width[c] = utf8Length(TABLE_HEADINGS[c]);
-    for (const Row& r : rows) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const Row r = rowAt(i);
         for (std::size_t c = first; c < COLUMNS.size(); ++c) {
             const std::string& cell = r.cells[c].empty() ? "-" : r.cells[c];
             width[c] = std::max(width[c], utf8Length(cell));
@@ -71,7 +90,7 @@ void writeTable(Output& out, const std::vector<Row>& rows, bool withFile, bool t
         put(out, terminal ? os::toTerminalText(text + "\n") : text + "\n");
     };
     line(TABLE_HEADINGS);
-    for (const Row& r : rows) line(r.cells);
+    for (std::size_t i = 0; i < count; ++i) line(rowAt(i).cells);
 }
 
 }  // namespace
@@ -83,7 +102,7 @@ int runSummary(const Options& options) {
     std::vector<LogHeader> headers;
     std::vector<std::string> files;
     std::vector<std::size_t> byPlace;  // this file's series by their place in a pass
-    std::int64_t total = 0;
+    std::size_t tables = 0;            // the bytes the series' figures take
     LogReader reader;
     for (std::size_t f = 0; f < options.logs.size(); ++f) {
         reader = LogReader{};
@@ -97,7 +116,8 @@ int runSummary(const Options& options) {
         while ((result = nextRecord(reader, rec)) == ReadResult::record) {
             ++records;
             std::size_t& slot = seriesSlot(byPlace, rec.place);
-            if (slot == SIZE_MAX) {
+            const bool fresh = slot == SIZE_MAX;
+            if (fresh) {
                 slot = series.size();
                 SeriesStats s;
                 s.file = f;
@@ -106,7 +126,17 @@ int runSummary(const Options& options) {
                 series.push_back(std::move(s));
             }
             SeriesStats& s = series[slot];
+            const std::size_t before = fresh ? 0 : tableBytes(s);
             addSample(s, rec.timeMs, rec.cpuPercent, rec.ramKB);
+            tables += tableBytes(s) - before;
+            if (tables > MAX_SUMMARY_BYTES) {
+                reader.error = reader.path + ":" + std::to_string(rec.line) + ": the figures of " +
+                               std::to_string(series.size()) + " series take more than " +
+                               std::to_string(MAX_SUMMARY_BYTES >> 20) +
+                               " MB, summary's limit; csv and json take any number";
+                closeLogFile(reader);
+                return inputFailed(reader, &out);
+            }
             if (s.tooManyShares) {
                 reader.error = reader.path + ":" + std::to_string(rec.line) + ": more than " +
                                std::to_string(MAX_OTHER_SHARES) + " different CPU shares outside 0-" +
@@ -118,23 +148,21 @@ int runSummary(const Options& options) {
         closeLogFile(reader);
         if (result == ReadResult::failed) return inputFailed(reader, &out);
         finishLog(reader, records);
-        total += records;
     }
-    if (total == 0) return nothingToRead(reader, &out);
 
-    std::vector<Row> rows;
-    for (const SeriesStats& s : series) rows.push_back(rowOf(s, headers[s.file], files[s.file]));
+    const RowOf rowAt = [&](std::size_t i) { return rowOf(series[i], headers[series[i].file], files[series[i].file]); };
     if (options.csv) {
         std::string head;
         for (std::size_t c = 0; c < COLUMNS.size(); ++c) head += (c ? "," : "") + COLUMNS[c];
         put(out, head + "\r\n");
-        for (const Row& r : rows) {
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            const Row r = rowAt(i);
             std::string text;
             for (std::size_t c = 0; c < r.cells.size(); ++c) text += (c ? "," : "") + csvField(r.cells[c], ',');
             put(out, text + "\r\n");
         }
     } else {
-        writeTable(out, rows, options.logs.size() > 1, options.output.empty());
+        writeTable(out, series.size(), rowAt, options.logs.size() > 1, options.output.empty());
     }
     if (!closeOutput(out, true)) {
         report((options.output.empty() ? std::string("standard output") : options.output) + ": cannot write");

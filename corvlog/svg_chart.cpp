@@ -106,7 +106,17 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
             ramHigh = std::max(ramHigh, b.ramMax / 1024.0);
         }
     }
-    if (series.empty()) from = to = 0;
+    if (series.empty()) {
+        // Logs without records: their sessions' time, empty.
+        from = to = 0;
+        double seconds = 1;
+        for (std::size_t f = 0; f < files.size(); ++f) {
+            from = f == 0 ? origin(f) : std::min(from, origin(f));
+            const double d = files[f].header.durationSeconds;
+            if (std::isfinite(d) && d > seconds) seconds = std::min(d, 7 * 86400.0);
+        }
+        to = from + static_cast<std::int64_t>(seconds * 1000);
+    }
     if (to <= from) to = from + 1000;
     cpu.maximum = niceTop(cpuHigh, 100);
     ram.maximum = niceTop(ramHigh, 1);
@@ -221,6 +231,11 @@ std::string drawChart(const std::vector<ChartFile>& files, const std::vector<Cha
             svg += "<polyline class=\"series\" data-series=\"" + std::to_string(i) + "\" fill=\"none\" stroke=\"" +
                    colour + "\" stroke-width=\"1.5\" stroke-linejoin=\"round\"" + dash + " points=\"" + points +
                    "\"/>\n";
+        }
+        if (series.empty() && p == &cpu) {
+            svg += "<text class=\"empty\" x=\"" + std::to_string(plotLeft + plotWidth / 2) + "\" y=\"" +
+                   std::to_string(p->top + p->height / 2) + "\" text-anchor=\"middle\" fill=\"#666666\">" +
+                   (files.size() > 1 ? "no records in these logs" : "no records in this log") + "</text>\n";
         }
         svg += "</g>\n";
     }

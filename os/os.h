@@ -196,6 +196,17 @@ bool consoleKeyEvent();
 // error on Linux. The Windows program has no console, and says nothing.
 void tellFailure(const std::string& text);
 
+// Whether the program's first argument may be an option: on Linux, where a
+// command is asked for --help and --version, any first argument beginning
+// with '-' is one (no PID text and no sensible selection begins with it).
+// The Windows program keeps the specified command line: every first
+// argument is a selection.
+bool commandLineHasOptions();
+
+// Writes text to standard output (Linux: the usage, the version). The
+// Windows program has no console, and writes nothing.
+void tellUser(const std::string& text);
+
 [[noreturn]] void exitProcess(int status);
 
 }  // namespace os

@@ -15,6 +15,13 @@ void tellFailure(const std::string& text) {
     std::fflush(stderr);
 }
 
+bool commandLineHasOptions() { return true; }
+
+void tellUser(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
 [[noreturn]] void exitProcess(int status) {
     // Other threads may still be drawing or sampling: skip static destructors.
     std::fflush(nullptr);

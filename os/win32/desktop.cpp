@@ -9,6 +9,10 @@ namespace os {
 
 void tellFailure(const std::string&) {}
 
+bool commandLineHasOptions() { return false; }
+
+void tellUser(const std::string&) {}
+
 [[noreturn]] void exitProcess(int status) {
     // Other threads may still be drawing or sampling: end without running
     // static destructors under them.

@@ -161,6 +161,55 @@ TEST_F(Entry, HeadlessExitStatusSaysWhetherTheLogWasWritten) {
     std::filesystem::remove_all(folder, ec);
 }
 
+// Linux's command line has options: --help and --version are
+// answered before any start-up work, and no session runs; any other first
+// argument beginning with '-' is a usage error. The Windows program keeps
+// the specified command line: there the same text is a selection.
+TEST_F(Entry, OptionsWhereTheCommandLineHasThem) {
+    processes({{100, "notepad.exe"}});
+    auto run = [&](std::vector<std::string> args) {
+        resetMonitorState();
+        fakeos::state().toldUser.clear();
+        fakeos::state().failuresTold.clear();
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        try {
+            runEntry(static_cast<int>(argv.size()), argv.data());
+        } catch (const fakeos::ExitCalled& e) {
+            return e.status;
+        }
+        return -1;
+    };
+    for (const char* help : {"--help", "-h"}) {
+        EXPECT_EQ(run({"/usr/bin/corvane", help}), 0);
+        ASSERT_EQ(fakeos::state().toldUser.size(), 1u);
+        EXPECT_EQ(fakeos::state().toldUser[0], usageText("corvane"));
+    }
+    for (const char* version : {"--version", "-V"}) {
+        EXPECT_EQ(run({"Corvane", version}), 0);
+        ASSERT_EQ(fakeos::state().toldUser.size(), 1u);
+        EXPECT_EQ(fakeos::state().toldUser[0].rfind("Corvane 1.", 0), 0u) << fakeos::state().toldUser[0];
+    }
+    EXPECT_EQ(fakeos::state().snapshotCalls, 0) << "no process list taken";
+    EXPECT_FALSE(fakeos::state().initCommonControlsCalled);
+    EXPECT_EQ(run({"Corvane", "--versoin", "1", "100"}), 1);
+    EXPECT_TRUE(fakeos::state().toldUser.empty());
+    EXPECT_EQ(fakeos::state().failuresTold,
+              (std::vector<std::string>{"Corvane: unknown option \"--versoin\" (Corvane --help shows the usage)"}));
+    EXPECT_EQ(fakeos::state().snapshotCalls, 0);
+
+    // Windows: a selection like any other, logged headlessly.
+    fakeos::state().commandLineHasOptions = false;
+    const std::string folder = freshFolder("entry-options");
+    const std::string log = inFolder(folder, "version.txt");
+    EXPECT_EQ(run({"Corvane", "--version", "0", "100", log}), 0);
+    EXPECT_TRUE(fakeos::state().toldUser.empty());
+    EXPECT_EQ(monitorState.markSpec, "--version");
+    EXPECT_TRUE(std::filesystem::exists(log));
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+}
+
 TEST_F(Entry, OddArgumentBytesAreHarmless) {
     processes({{100, "notepad.exe"}, {200, std::string("\"q\" \xFF\x01.exe")}});
     const std::string huge(100000, 'Z');

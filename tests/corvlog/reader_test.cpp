@@ -2,9 +2,12 @@
 // passes and series, midnight, cut logs and every kind of bad input.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "corvlog/log_reader.h"
 #include "tests/corvlog/log_text.h"
@@ -20,7 +23,7 @@ struct Read {
     bool opened = false;
     ReadResult end = ReadResult::end;
     std::vector<LogRecord> records;
-    std::string error, note;
+    std::string error, note, passNote;
     LogHeader header;
 };
 
@@ -35,6 +38,53 @@ Read readAll(const std::string& bytes, const std::string& name = "run.txt") {
     }
     out.error = reader.error;
     out.note = reader.note;
+    out.passNote = reader.passNote;
+    return out;
+}
+
+std::int64_t timeOfDay(int h, int m, int s, int ms) { return ((h * 60 + m) * 60 + s) * 1000LL + ms; }
+
+// "hh:mm:ss:mmm" of milliseconds after midnight.
+std::string clock(std::int64_t ms) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d:%03d", static_cast<int>(ms / 3'600'000 % 24),
+                  static_cast<int>(ms / 60'000 % 60), static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
+    return text;
+}
+
+// A session as the monitor paces it (log/log_session.cpp): header at
+// 05:25:17, a priming pass, one interval, the unwritten first pass, then
+// `passes` written passes, each starting one interval after the one before
+// or at once when the one before overran. `work[q]` is the sampling time
+// before the pass's q-th marked row (the last entry: after the last one);
+// `jitter(k)` adds to the k-th record's time. The header's duration gives
+// `sessionPasses` written passes.
+std::string paced(const std::vector<std::string>& names, std::int64_t interval, const std::vector<std::int64_t>& work,
+                  int passes, int sessionPasses, const std::function<std::int64_t(std::size_t)>& jitter = nullptr) {
+    const double seconds = static_cast<double>(sessionPasses) * static_cast<double>(interval) / 1000.0;
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%g", seconds);
+    std::string log = header("09.12.2026", "05:25:17", duration, std::to_string(interval));
+    std::int64_t passWork = 0;
+    for (const std::int64_t w : work) passWork += w;
+    std::int64_t start = timeOfDay(5, 25, 17, 0) + passWork + interval, end = start + passWork;
+    std::size_t k = 0;
+    for (int j = 0; j < passes; ++j) {
+        start = std::max(start + interval, end);
+        std::int64_t t = start;
+        for (std::size_t q = 0; q < names.size(); ++q, ++k) {
+            t += work[q] + (jitter ? jitter(k) : 0);
+            log += record(clock(t), names[q], static_cast<long long>(q), 1000 + j);
+        }
+        end = t + work.back();
+    }
+    return log;
+}
+
+// The series numbers of the first pass's records, and their count.
+std::vector<std::int32_t> seriesOf(const Read& r, std::size_t perPass) {
+    std::vector<std::int32_t> out;
+    for (std::size_t i = 0; i < perPass && i < r.records.size(); ++i) out.push_back(r.records[i].series);
     return out;
 }
 
@@ -222,14 +272,33 @@ TEST(Passes, SeriesByPlaceAndCheckedOrder) {
     }
     EXPECT_EQ(r.records[8].timeMs, ((5 * 60 + 25) * 60 + 19) * 1000LL + 16);
 
-    // A record out of its place ends the reading at its line.
-    std::string wrong = header() + record("05:25:18:212", "a", 0, 1) + record("05:25:18:213", "b", 0, 1) +
-                        record("05:25:18:612", "a", 0, 1) + record("05:25:18:613", "c", 0, 1);
+    // Once the passes are found, a record out of its place ends the reading
+    // at its line.
+    std::string wrong = header("09.12.2026", "05:25:17", "1000", "400");
+    for (int k = 0; k < 1000; ++k) {
+        wrong += record(clock(timeOfDay(5, 25, 18, 212) + 400 * k), "a", 0, 1) +
+                 record(clock(timeOfDay(5, 25, 18, 213) + 400 * k), "b", 0, 1);
+    }
+    wrong += record("05:31:58:212", "a", 0, 1) + record("05:31:58:213", "c", 0, 1);
     const Read bad = readAll(wrong);
     EXPECT_EQ(bad.end, ReadResult::failed);
     EXPECT_EQ(bad.error,
-              "run.txt:16: a record of \"c\" where every pass has \"b\" (place 2 of 2): not one session's passes");
-    EXPECT_EQ(bad.records.size(), 3u);
+              "run.txt:4012: a record of \"c\" where every pass has \"b\" (place 2 of 2): not one "
+              "session's passes");
+    EXPECT_EQ(bad.records.size(), 2001u);
+
+    // In a short log the same names are one pass that took an interval,
+    // and no second: said so.
+    const Read odd = readAll(header() + record("05:25:18:212", "a", 0, 1) + record("05:25:18:213", "b", 0, 1) +
+                             record("05:25:18:612", "a", 0, 1) + record("05:25:18:613", "c", 0, 1));
+    EXPECT_EQ(odd.end, ReadResult::end);
+    ASSERT_EQ(odd.records.size(), 4u);
+    EXPECT_EQ(odd.records[3].place, 3);
+    EXPECT_EQ(odd.records[2].series, 2);
+    EXPECT_EQ(odd.passNote,
+              "run.txt:10: the passes do not keep to the schedule (its 4 records are not the 10 passes of a whole "
+              "session, and its times keep to no 400 ms schedule); read as passes of 4 records: \"a\", \"b\", "
+              "\"a\", \"c\"");
 }
 
 TEST(Passes, OnePassAndOneProcess) {
@@ -244,6 +313,61 @@ TEST(Passes, OnePassAndOneProcess) {
     ASSERT_EQ(r.records.size(), 3u);
     EXPECT_EQ(r.records[2].pass, 3);
     EXPECT_EQ(r.records[2].series, 1);
+}
+
+// Two processes of one name whose passes take longer than half an interval:
+// the first name repeats within a pass, yet they are two series.
+TEST(Passes, TwinsWhosePassesTakeLongerThanHalfAnInterval) {
+    // 50 ms; the twins 30 ms apart in a pass of 40 ms.
+    for (const int written : {20, 13}) {  // a whole session, and one ended early
+        const Read r = readAll(paced({"tw", "tw"}, 50, {5, 30, 5}, written, 20));
+        ASSERT_EQ(r.end, ReadResult::end) << r.error;
+        ASSERT_EQ(r.records.size(), 2u * static_cast<std::size_t>(written));
+        EXPECT_EQ(seriesOf(r, 4), (std::vector<std::int32_t>{1, 2, 1, 2})) << written;
+        EXPECT_EQ(r.records.back().pass, written);
+        EXPECT_EQ(r.passNote, "") << written;
+    }
+    // With a third process and jitter: passes of 0.7 intervals.
+    const Read r = readAll(paced({"a", "b", "a"}, 100, {10, 30, 30, 0}, 40, 40,
+                                 [](std::size_t k) { return static_cast<std::int64_t>(k * 7919 % 6); }));
+    ASSERT_EQ(r.records.size(), 120u) << r.error;
+    EXPECT_EQ(seriesOf(r, 3), (std::vector<std::int32_t>{1, 1, 2}));
+    EXPECT_EQ(r.passNote, "");
+}
+
+// Two processes of one name at a 1 ms interval, whose
+// passes take 4 ms. The header's duration says how many passes the
+// session wrote, so the 2000 records are 1000 passes of two.
+TEST(Passes, TwinsWhosePassesOverrunTheInterval) {
+    Read r = readAll(paced({"qztwin", "qztwin"}, 1, {1, 1, 2}, 1000, 1000));
+    ASSERT_EQ(r.records.size(), 2000u) << r.error;
+    EXPECT_EQ(seriesOf(r, 4), (std::vector<std::int32_t>{1, 2, 1, 2}));
+    EXPECT_EQ(r.records.back().pass, 1000);
+    EXPECT_EQ(r.passNote, "");
+    // Ended early: more than one pass length fits, and the reader says so.
+    r = readAll(paced({"qztwin", "qztwin"}, 1, {1, 1, 2}, 700, 1000));
+    ASSERT_EQ(r.records.size(), 1400u) << r.error;
+    EXPECT_EQ(seriesOf(r, 2), (std::vector<std::int32_t>{1, 2}));
+    EXPECT_EQ(r.passNote,
+              "run.txt:10: cannot tell whether a pass holds 2, 3, 4 or 5 records (its 1400 records are not the 1000 "
+              "passes of a whole session, and its times keep to no 1 ms schedule); read as passes of 2 records: "
+              "\"qztwin\", \"qztwin\"");
+}
+
+// One process whose passes overran, in a session ended early: one record a
+// pass, or two processes of one name? Said so, and the choice named.
+TEST(Passes, WhatTheBytesCannotDecideIsSaid) {
+    const Read r = readAll(paced({"a"}, 10, {12, 5}, 50, 100));
+    ASSERT_EQ(r.records.size(), 50u) << r.error;
+    EXPECT_EQ(r.records[1].series, 1);
+    EXPECT_EQ(r.passNote,
+              "run.txt:10: cannot tell whether a pass holds 1, 2, 3 or 4 records (its 50 records are not the 100 "
+              "passes of a whole session, and its times keep to no 10 ms schedule); read as passes of 1 record: "
+              "\"a\"");
+    // The same passes on the schedule: one process, nothing to say.
+    const Read quick = readAll(paced({"a"}, 10, {2, 1}, 50, 100));
+    EXPECT_EQ(quick.records[1].series, 1);
+    EXPECT_EQ(quick.passNote, "");
 }
 
 TEST(Times, MidnightAndClockSteps) {
@@ -287,6 +411,49 @@ TEST(CutLogs, ReadUpToTheLastWholeRecord) {
     r = readAll(whole + std::string(300, '\0'));
     EXPECT_EQ(r.records.size(), 2u);
     EXPECT_EQ(r.note, "run.txt:14: the log is cut short here; dropped 300 bytes of an unfinished record");
+}
+
+#ifdef __GLIBC__
+// A stream whose reads fail after `good` bytes, as a failing disk's or a
+// dropped share's do.
+struct FailingSource {
+    std::string bytes;
+    std::size_t at = 0;
+};
+ssize_t failingRead(void* cookie, char* buffer, std::size_t size) {
+    auto* source = static_cast<FailingSource*>(cookie);
+    if (source->at >= source->bytes.size()) {
+        errno = EIO;
+        return -1;
+    }
+    const std::size_t n = std::min(size, source->bytes.size() - source->at);
+    std::memcpy(buffer, source->bytes.data() + source->at, n);
+    source->at += n;
+    return static_cast<ssize_t>(n);
+}
+#endif
+
+// A read error is no end of the log: unusable input, not the records so far.
+TEST(Files, AReadErrorIsUnusableInput) {
+#ifndef __GLIBC__
+    GTEST_SKIP() << "a failing stream is made with glibc's fopencookie";
+#else
+    FailingSource source{header() + record("05:25:18:212", "a", 1, 10) + record("05:25:18:612", "a", 2, 20)};
+    cookie_io_functions_t io{};
+    io.read = failingRead;
+    std::FILE* stream = fopencookie(&source, "rb", io);
+    ASSERT_NE(stream, nullptr);
+    LogReader reader;
+    ASSERT_TRUE(openLogStream(reader, stream, "share.txt")) << reader.error;
+    LogRecord rec;
+    ReadResult result;
+    int records = 0;
+    while ((result = nextRecord(reader, rec)) == ReadResult::record) ++records;
+    std::fclose(stream);
+    EXPECT_EQ(result, ReadResult::failed);
+    EXPECT_EQ(records, 0) << "nothing handed out of a log that cannot be read to its end";
+    EXPECT_EQ(reader.error, "share.txt: read error: Input/output error");
+#endif
 }
 
 TEST(Files, AGrowingFileIsReadAsFarAsItWasWhenOpened) {

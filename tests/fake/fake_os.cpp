@@ -347,6 +347,16 @@ void tellFailure(const std::string& text) {
     fakeos::state().failuresTold.push_back(text);
 }
 
+bool commandLineHasOptions() {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    return fakeos::state().commandLineHasOptions;
+}
+
+void tellUser(const std::string& text) {
+    std::lock_guard<std::recursive_mutex> g(fakeos::lock());
+    fakeos::state().toldUser.push_back(text);
+}
+
 void initCommonControls() {
     std::lock_guard<std::recursive_mutex> g(fakeos::lock());
     fakeos::state().initCommonControlsCalled = true;

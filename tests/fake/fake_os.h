@@ -86,6 +86,8 @@ struct State {
 
     std::function<void(int)> exitHook;
     std::vector<std::string> failuresTold;  // os::tellFailure texts
+    bool commandLineHasOptions = true;      // as on Linux; false: as on Windows
+    std::vector<std::string> toldUser;      // os::tellUser texts
 
     // Set by indexProcesses(): where each PID first sits in `processes`, so
     // that scripts of thousands of processes (benchmarks) are not timed

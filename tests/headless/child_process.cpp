@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 const char separator = '\\';
 
 Child startChild(const std::string& program, const std::vector<std::string>& args, const std::string& workingDirectory,
-                 const std::string&) {
+                 const std::string&, const std::string&) {
     std::string line = "\"" + program + "\"";
     for (const std::string& a : args) line += " \"" + a + "\"";
     STARTUPINFOA startup{};
@@ -77,7 +77,7 @@ std::string nativePath(const std::string& hostPath) {
 const char separator = '/';
 
 Child startChild(const std::string& program, const std::vector<std::string>& args, const std::string& workingDirectory,
-                 const std::string& errorFile) {
+                 const std::string& errorFile, const std::string& outputFile) {
     std::vector<std::string> argvText;
     argvText.push_back(program);
     argvText.insert(argvText.end(), args.begin(), args.end());
@@ -97,6 +97,11 @@ Child startChild(const std::string& program, const std::vector<std::string>& arg
         if (!errorFile.empty()) {
             const int fd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (fd < 0 || dup2(fd, 2) < 0) _exit(126);
+            close(fd);
+        }
+        if (!outputFile.empty()) {
+            const int fd = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0 || dup2(fd, 1) < 0) _exit(126);
             close(fd);
         }
         execv(program.c_str(), argv.data());

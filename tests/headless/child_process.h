@@ -13,9 +13,11 @@ struct Child {
 
 // Starts `program` with `args` in `workingDirectory` (empty: the current one).
 // A pid of 0 means it could not be started. On Linux, a non-empty
-// `errorFile` receives the child's standard error.
+// `errorFile` receives the child's standard error, a non-empty `outputFile`
+// its standard output.
 Child startChild(const std::string& program, const std::vector<std::string>& args,
-                 const std::string& workingDirectory = "", const std::string& errorFile = "");
+                 const std::string& workingDirectory = "", const std::string& errorFile = "",
+                 const std::string& outputFile = "");
 // Waits up to `seconds` for the child to end; its exit status, or -1 when
 // it had to be ended.
 int waitChild(Child& child, int seconds);

@@ -53,8 +53,8 @@ class Headless : public ::testing::Test {
 
     // Runs Corvane with the arguments and returns its exit status.
     int corvaneWith(const std::vector<std::string>& args, const std::string& workingDirectory = "",
-                    const std::string& errorFile = "") {
-        Child run = startChild(corvane, args, workingDirectory, errorFile);
+                    const std::string& errorFile = "", const std::string& outputFile = "") {
+        Child run = startChild(corvane, args, workingDirectory, errorFile, outputFile);
         if (run.pid == 0) return -2;
         return waitChild(run, 120);
     }
@@ -176,6 +176,43 @@ TEST_F(Headless, AnUnwritablePathEndsWithStatusOneAndSaysWhy) {
     EXPECT_EQ(fileText(errors), "Corvane: the log file \"" + log + "\" could not be written: Not a directory\n");
 #endif
     std::remove(errors.c_str());
+}
+
+// On Linux a command answers --help and --version: the usage or
+// the version on standard output, status 0, no session and no file; any
+// other first argument beginning with '-' is a usage error. The Windows
+// program keeps the specified command line, where it is a selection.
+TEST_F(Headless, HelpAndVersionAnswerAndWriteNothing) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows program takes every first argument as a selection";
+#else
+    const std::string output = folder + "-stdout.txt", errors = folder + "-stderr.txt";
+    const auto folderIsEmpty = [&] {
+        return std::filesystem::directory_iterator(folder) == std::filesystem::directory_iterator();
+    };
+    for (const std::string option : {"--help", "-h", "--version", "-V"}) {
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(corvaneWith({option}, folder, errors, output), 0) << option;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2)) << option << ": no session";
+        const std::string text = fileText(output);
+        if (option == "--help" || option == "-h") {
+            EXPECT_EQ(text.rfind("usage: Corvane [PROCESSES [SECONDS [MILLISECONDS [LOGFILE]]]]\n", 0), 0u) << text;
+        } else {
+            EXPECT_EQ(text.rfind("Corvane 1.", 0), 0u) << text;
+            EXPECT_EQ(text.find('\n'), text.size() - 1) << text;
+        }
+        EXPECT_EQ(fileText(errors), "") << option;
+        EXPECT_TRUE(folderIsEmpty()) << option << " wrote a file";
+    }
+    for (const std::string option : {"--bogus", "-", "-x"}) {
+        EXPECT_EQ(corvaneWith({option, "1", "100"}, folder, errors, output), 1) << option;
+        EXPECT_EQ(fileText(output), "") << option;
+        EXPECT_EQ(fileText(errors), "Corvane: unknown option \"" + option + "\" (Corvane --help shows the usage)\n");
+        EXPECT_TRUE(folderIsEmpty()) << option << " wrote a file";
+    }
+    std::remove(output.c_str());
+    std::remove(errors.c_str());
+#endif
 }
 
 // A disk that fills up amid the session: here a file size limit of 1024
