@@ -367,9 +367,10 @@ if MODE == "backfill":
     CORVLOG = ARGS[0]
     if not PROMTOOL or not PROMETHEUS:
         skip("promtool and prometheus are not installed (package prometheus, tools/setup.sh)")
-    # Two days back, over midnight: 12 passes 15 s apart from 23:58:30.
+    # Two days back, over midnight: 12 passes 15 s apart from 23:58:30, as
+    # a session of 180 s at 15 s writes them.
     day = datetime.date.today() - datetime.timedelta(days=2)
-    log = header(date=day.strftime("%d.%m.%Y"), start="23:58:00", duration="165", interval="15000")
+    log = header(date=day.strftime("%d.%m.%Y"), start="23:58:00", duration="180", interval="15000")
     start = datetime.datetime(day.year, day.month, day.day, 23, 58, 30)
     names = ['A "b" \\ \xe9.exe', "w.exe", "w.exe"]
     want = {}
