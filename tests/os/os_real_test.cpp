@@ -78,6 +78,11 @@ struct ListedSleeper {
         if (p.pid == out.child.pid) out.name = p.name;
     }
     if (out.name != sleeperName()) return ::testing::AssertionFailure() << "listed as \"" << out.name << "\"";
+    // The new name shows as soon as the exec begins, before the program has
+    // a page of its own: wait (a bounded while) until it has a working set.
+    for (int i = 0; i < 500 && os::queryProcess(out.child.pid).workingSetBytes == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return ::testing::AssertionSuccess();
 }
 
